@@ -1,0 +1,32 @@
+# TyxUpdate.exe and the Windows-side test programs.
+enable_language(RC)
+add_compile_options(-Wall -Wextra)
+add_link_options(-static -static-libgcc -static-libstdc++)
+add_compile_definitions(UNICODE _UNICODE)
+
+add_library(tyxcore STATIC ${TYX_CORE_SOURCES})
+target_include_directories(tyxcore PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_definitions(tyxcore PUBLIC
+  TYX_HOST_NORVA="${TYX_HOST_NORVA}" TYX_HOST_TALVIK="${TYX_HOST_TALVIK}" TYX_HOST_BREMO="${TYX_HOST_BREMO}")
+
+file(GLOB TYX_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
+list(FILTER TYX_WIN32_SOURCES EXCLUDE REGEX "WinMain\\.cpp$")
+add_library(tyxwin32 STATIC ${TYX_WIN32_SOURCES})
+target_link_libraries(tyxwin32 PUBLIC tyxcore setupapi wininet shell32 user32 gdi32 advapi32)
+# The program still runs on Windows XP.
+target_compile_definitions(tyxwin32 PRIVATE _WIN32_WINNT=0x0501)
+
+add_executable(TyxUpdate WIN32 src/platform/win32/WinMain.cpp src/platform/win32/TyxUpdate.rc)
+target_link_libraries(TyxUpdate PRIVATE tyxwin32)
+
+# Layer 2: the Win32 layer against Wine's real services.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+file(GLOB TYX_WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*.cpp)
+add_executable(TyxWin32Tests ${TYX_WIN32_TEST_SOURCES})
+target_link_libraries(TyxWin32Tests PRIVATE tyxwin32 gtest gtest_main)
+target_compile_definitions(TyxWin32Tests PRIVATE _WIN32_WINNT=0x0600)
+
+# Stand-ins for the products in the end-to-end runs.
+add_executable(StubApp WIN32 tests/helpers/StubApp.cpp)
+target_link_libraries(StubApp PRIVATE user32)

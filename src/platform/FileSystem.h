@@ -1,0 +1,36 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace tyx {
+
+// The file and folder operations of the program, with the semantics of the
+// Windows script runtime's FileSystemObject. Every failure is thrown as an
+// ErrorRecord with the script runtime's number and description.
+class IFileSystem {
+ public:
+  virtual ~IFileSystem() = default;
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual bool FolderExists(const std::string& path) = 0;
+  // Fails with "File already exists" when the folder is there.
+  virtual void CreateFolder(const std::string& path) = 0;
+  // The last part may hold wildcards; fails with "File not found" when
+  // nothing matches. `force` deletes read-only files too.
+  virtual void DeleteFile(const std::string& pattern, bool force) = 0;
+  virtual void DeleteFolder(const std::string& path, bool force) = 0;
+  // Fails with "File already exists" when the destination exists and
+  // `overwrite` is false.
+  virtual void CopyFile(const std::string& source, const std::string& destination, bool overwrite) = 0;
+  // Fails with "File already exists" when the destination exists.
+  virtual void MoveFile(const std::string& source, const std::string& destination) = 0;
+  // Names of the files directly in the folder, in the order the file system gives.
+  virtual std::vector<std::string> Files(const std::string& folder) = 0;
+  // A fresh name of the form radXXXXX.tmp (no folder).
+  virtual std::string GetTempName() = 0;
+  // The system temporary folder without a trailing backslash.
+  virtual std::string TemporaryFolder() = 0;
+  // Appends raw bytes, creating the file; false on any failure.
+  virtual bool AppendBytes(const std::string& path, const std::string& bytes) = 0;
+};
+
+}  // namespace tyx

@@ -1,0 +1,21 @@
+#pragma once
+#include "platform/CodePage.h"
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/Process.h"
+#include "platform/Registry.h"
+#include "platform/SystemInfo.h"
+
+namespace tyx {
+
+// The operating system as the update logic sees it.
+struct Platform {
+  IFileSystem& files;
+  IRegistry& registry;
+  ISystem& system;
+  ICodePage& codePage;
+  IProcess& process;
+  IDialogs& dialogs;
+};
+
+}  // namespace tyx

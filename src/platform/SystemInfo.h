@@ -1,0 +1,27 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace tyx {
+
+struct LocalTime {
+  int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
+  bool operator==(const LocalTime&) const = default;
+};
+
+// System queries: the version record, the long form of a path, the clock and
+// the user's regional formats.
+class ISystem {
+ public:
+  virtual ~ISystem() = default;
+  // GetVersionExA with an OSVERSIONINFOA of size 148; false when the call fails.
+  virtual bool GetVersionEx(uint32_t& platformId, uint32_t& majorVersion) = 0;
+  // GetLongPathNameA into a buffer of `bufferChars`; returns its answer and
+  // fills `longPath` only when the answer fits.
+  virtual uint32_t GetLongPathName(const std::string& path, uint32_t bufferChars, std::string& longPath) = 0;
+  virtual LocalTime Now() = 0;
+  virtual std::string ShortDate(const LocalTime& t) = 0;
+  virtual std::string LongTime(const LocalTime& t) = 0;
+};
+
+}  // namespace tyx

@@ -1,0 +1,149 @@
+#include "platform/win32/Win32FileSystem.h"
+
+#include <cstdio>
+
+#include "platform/FsoErrors.h"
+#include "platform/win32/Wide.h"
+#include "platform/win32/WinApi.h"
+
+namespace tyx::win32 {
+namespace {
+
+[[noreturn]] void ThrowLastError() {
+  DWORD code = GetLastError();
+  throw FsoError(code, SystemErrorText(code));
+}
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()); }
+
+std::wstring FolderOf(const std::wstring& path) {
+  size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+void MakeWritable(const std::wstring& path, DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
+void RemoveTree(const std::wstring& folder, bool force) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring path = folder + L"\\" + name;
+      if (force) MakeWritable(path, data.dwFileAttributes);
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path, force);
+      } else if (!DeleteFileW(path.c_str())) {
+        DWORD code = GetLastError();
+        FindClose(find);
+        throw FsoError(code, SystemErrorText(code));
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  if (!RemoveDirectoryW(folder.c_str())) ThrowLastError();
+}
+
+}  // namespace
+
+bool Win32FileSystem::FileExists(const std::string& path) {
+  DWORD a = Attributes(path);
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::FolderExists(const std::string& path) {
+  DWORD a = Attributes(path);
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void Win32FileSystem::CreateFolder(const std::string& path) {
+  if (!CreateDirectoryW(Wide(path).c_str(), nullptr)) ThrowLastError();
+}
+
+void Win32FileSystem::DeleteFile(const std::string& pattern, bool force) {
+  std::wstring wide = Wide(pattern);
+  std::wstring folder = FolderOf(wide);
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(wide.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) throw FsoError(ERROR_FILE_NOT_FOUND, "");
+  bool deleted = false;
+  do {
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    std::wstring path = folder + data.cFileName;
+    if (!force && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+      FindClose(find);
+      throw FsoError(ERROR_ACCESS_DENIED, "");
+    }
+    if (force) MakeWritable(path, data.dwFileAttributes);
+    if (!DeleteFileW(path.c_str())) {
+      DWORD code = GetLastError();
+      FindClose(find);
+      throw FsoError(code, SystemErrorText(code));
+    }
+    deleted = true;
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  if (!deleted) throw FsoError(ERROR_FILE_NOT_FOUND, "");
+}
+
+void Win32FileSystem::DeleteFolder(const std::string& path, bool force) {
+  if (!FolderExists(path)) throw FsoError(ERROR_PATH_NOT_FOUND, "");
+  RemoveTree(Wide(path), force);
+}
+
+void Win32FileSystem::CopyFile(const std::string& source, const std::string& destination, bool overwrite) {
+  // Windows refuses to copy over a read-only file; not every emulation does.
+  DWORD existing = Attributes(destination);
+  if (overwrite && existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
+    throw FsoError(ERROR_ACCESS_DENIED, "");
+  if (!CopyFileW(Wide(source).c_str(), Wide(destination).c_str(), overwrite ? FALSE : TRUE)) ThrowLastError();
+}
+
+void Win32FileSystem::MoveFile(const std::string& source, const std::string& destination) {
+  if (!FileExists(source) && !FolderExists(source)) throw FsoError(ERROR_FILE_NOT_FOUND, "");
+  if (!MoveFileW(Wide(source).c_str(), Wide(destination).c_str())) ThrowLastError();
+}
+
+std::vector<std::string> Win32FileSystem::Files(const std::string& folder) {
+  if (!FolderExists(folder)) throw FsoError(ERROR_PATH_NOT_FOUND, "");
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((Wide(folder) + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Utf8(std::wstring(data.cFileName)));
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return names;
+}
+
+std::string Win32FileSystem::GetTempName() {
+  static unsigned counter = 0;
+  unsigned value = (GetTickCount() ^ (GetCurrentProcessId() << 8) ^ (++counter * 2654435761u)) & 0xFFFFF;
+  char name[16];
+  std::snprintf(name, sizeof name, "rad%05X.tmp", value);
+  return name;
+}
+
+std::string Win32FileSystem::TemporaryFolder() {
+  wchar_t buffer[MAX_PATH + 1];
+  DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+  std::wstring path(buffer, n);
+  while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+  return Utf8(path);
+}
+
+bool Win32FileSystem::AppendBytes(const std::string& path, const std::string& bytes) {
+  HANDLE h = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(h);
+  return ok && written == bytes.size();
+}
+
+}  // namespace tyx::win32

@@ -1,0 +1,22 @@
+#pragma once
+#include "platform/FileSystem.h"
+
+namespace tyx::win32 {
+
+// The script runtime's file operations, on the wide Win32 calls.
+class Win32FileSystem : public IFileSystem {
+ public:
+  bool FileExists(const std::string& path) override;
+  bool FolderExists(const std::string& path) override;
+  void CreateFolder(const std::string& path) override;
+  void DeleteFile(const std::string& pattern, bool force) override;
+  void DeleteFolder(const std::string& path, bool force) override;
+  void CopyFile(const std::string& source, const std::string& destination, bool overwrite) override;
+  void MoveFile(const std::string& source, const std::string& destination) override;
+  std::vector<std::string> Files(const std::string& folder) override;
+  std::string GetTempName() override;
+  std::string TemporaryFolder() override;
+  bool AppendBytes(const std::string& path, const std::string& bytes) override;
+};
+
+}  // namespace tyx::win32

@@ -1,0 +1,12 @@
+#pragma once
+#include <string>
+
+#include "startup/Run.h"
+
+namespace tyx {
+
+// Fills gCmdLine and the four fields (data folder, application folder,
+// executable, channel) from the command line's arguments.
+void ReadCommandLine(const std::string& arguments, Run& run);
+
+}  // namespace tyx

@@ -1,0 +1,62 @@
+#include "startup/Identify.h"
+
+#include "platform/Text.h"
+#include "startup/Catalogue.h"
+
+namespace tyx {
+namespace {
+
+const char kTyxKey[] = "Software\\Tyx\\";
+const char kNoUpdate[] = " Aktualizace nebude provedena.";
+
+bool ProbeFolder(IFileSystem& files, Run& run) {
+  for (const Product& p : kCatalogue) {
+    for (const char* exe : {p.executable, p.xpBuild, p.vBuild}) {
+      if (files.FileExists(run.gAppPath + "\\" + exe)) {
+        run.cApp = p.executable;
+        run.gProduct = p.name;
+        run.gRegKey = p.regKey;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+bool ReadFromRegistry(IFileSystem& files, RegistryAccess& registry, UpdateLog& log, Run& run) {
+  const std::string valueBase = ReplaceAll(run.gAppPath, "\\", "/");
+  std::string exe;
+  registry.ReadText(kTyxKey, valueBase + "/exe", exe);
+  if (exe.empty()) {
+    log.WriteLog(std::string("Zdroj: ") + kTyxKey + valueBase + "/exe");
+    log.WriteLog(std::string("Jméno aplikace nebylo nastaveno. Aplikace nebyla nalezena.") + kNoUpdate);
+    return false;
+  }
+  run.cApp = Trim(exe) + ".exe";
+  if (!files.FileExists(run.gAppPath + "\\" + run.cApp)) {
+    log.WriteLog("Aplikace " + run.gAppPath + "\\" + run.cApp + " nebyla nalezena." + kNoUpdate);
+    return false;
+  }
+  std::string type;
+  registry.ReadText(kTyxKey, valueBase + "/typ", type);
+  if (type.empty()) {
+    log.WriteLog(std::string("Typ aplikace nebyl nastaven.") + kNoUpdate);
+    return false;
+  }
+  const Product* product = FindProduct(Trim(type));
+  if (!product) {
+    log.WriteLog("Typ aplikace " + Trim(type) + " není definován." + kNoUpdate);
+    return false;
+  }
+  run.gProduct = product->name;
+  run.gRegKey = product->regKey;
+  return true;
+}
+
+}  // namespace
+
+bool IdentifyProduct(IFileSystem& files, RegistryAccess& registry, UpdateLog& log, Run& run) {
+  return ProbeFolder(files, run) || ReadFromRegistry(files, registry, log, run);
+}
+
+}  // namespace tyx

@@ -1,0 +1,23 @@
+#include "startup/StagingFolder.h"
+
+#include "platform/ErrorRecord.h"
+
+namespace tyx {
+
+bool PrepareStagingFolder(IFileSystem& files, UpdateLog& log, const Run& run) {
+  try {
+    if (files.FolderExists(run.gNewVerPath)) {
+      for (const std::string& name : files.Files(run.gNewVerPath))
+        files.DeleteFile(run.gNewVerPath + "\\" + name, true);
+    } else {
+      files.CreateFolder(run.gNewVerPath);
+    }
+    return true;
+  } catch (const ErrorRecord& e) {
+    log.WriteLog("Adresář " + run.gNewVerPath + " nelze připravit pro aktualizaci (" + e.Description() +
+                 "). Aktualizace nebude provedena.");
+    return false;
+  }
+}
+
+}  // namespace tyx

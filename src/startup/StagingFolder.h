@@ -1,0 +1,13 @@
+#pragma once
+#include "log/UpdateLog.h"
+#include "platform/FileSystem.h"
+#include "startup/Run.h"
+
+namespace tyx {
+
+// Empties gNewVerPath of files (read-only ones too), or creates it. False,
+// with a logged reason, when that fails: the installation would otherwise
+// install whatever an earlier run left there.
+bool PrepareStagingFolder(IFileSystem& files, UpdateLog& log, const Run& run);
+
+}  // namespace tyx

@@ -1,0 +1,116 @@
+#!/usr/bin/env python3
+"""One Wine prefix and one Xvfb display per test run, under the build folder.
+
+  wine.py setup          fresh prefix (Czech locale: ANSI code page 1250), Xvfb, persistent wineserver
+  wine.py run EXE ARGS   runs a Windows program in that prefix, passing its exit code on
+  wine.py cleanup        stops wineserver and Xvfb
+"""
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+WORK = os.environ.get("TYX_WORK") or os.path.join(os.getcwd(), "e2e")
+PREFIX = os.path.join(WORK, "wineprefix")
+STATE = os.path.join(WORK, "session.json")
+
+
+def wine_binary():
+    for name in ("wine64", "/usr/lib/wine/wine64", "wine"):
+        path = shutil.which(name) or (name if os.path.exists(name) else None)
+        if path:
+            return path
+    raise SystemExit("wine64 is not installed")
+
+
+def wineserver_binary():
+    for name in ("/usr/lib/wine/wineserver64", "wineserver"):
+        path = shutil.which(name) or (name if os.path.exists(name) else None)
+        if path:
+            return path
+    raise SystemExit("wineserver is not installed")
+
+
+def environment():
+    env = dict(os.environ)
+    env.update(WINEPREFIX=PREFIX, WINEDEBUG="-all", LC_ALL="cs_CZ.UTF-8", LANG="cs_CZ.UTF-8",
+               WINEDLLOVERRIDES="mscoree,mshtml=", WINEARCH="win64")
+    if os.path.exists(STATE):
+        with open(STATE) as f:
+            env["DISPLAY"] = json.load(f)["display"]
+    return env
+
+
+def free_display():
+    for n in range(90, 200):
+        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
+            return n
+    raise SystemExit("no free X display")
+
+
+def setup():
+    cleanup()
+    shutil.rmtree(PREFIX, ignore_errors=True)
+    os.makedirs(WORK, exist_ok=True)
+    n = free_display()
+    xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+    for _ in range(100):
+        if os.path.exists(f"/tmp/.X11-unix/X{n}"):
+            break
+        time.sleep(0.05)
+    with open(STATE, "w") as f:
+        json.dump({"display": f":{n}", "xvfb": xvfb.pid}, f)
+    env = environment()
+    subprocess.run([wine_binary(), "wineboot", "-i"], env=env, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run([wineserver_binary(), "-w"], env=env)
+    # Kept running between the tests' programs; it must not hold the test's output open.
+    subprocess.run([wineserver_binary(), "-p"], env=env, check=True, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    print(f"Wine prefix {PREFIX} ready on display :{n}")
+
+
+def cleanup():
+    if os.path.isdir(PREFIX):
+        subprocess.run([wineserver_binary(), "-k"], env=environment(), stderr=subprocess.DEVNULL)
+    if os.path.exists(STATE):
+        with open(STATE) as f:
+            pid = json.load(f).get("xvfb")
+        try:
+            os.killpg(pid, signal.SIGTERM)
+        except (ProcessLookupError, TypeError, PermissionError):
+            pass
+        os.remove(STATE)
+
+
+def run(args, timeout=300, capture_output=False):
+    """Runs a Windows program. Its output goes through files, not pipes: the Wine services it may start
+    live on and would keep a pipe open after it has ended."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        result = subprocess.run([wine_binary()] + list(args), env=environment(), timeout=timeout,
+                                stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+        out.seek(0)
+        err.seek(0)
+        result.stdout, result.stderr = out.read(), err.read()
+    if not capture_output:
+        sys.stdout.buffer.write(result.stdout)
+        sys.stdout.buffer.write(result.stderr)
+        sys.stdout.flush()
+    return result
+
+
+if __name__ == "__main__":
+    command = sys.argv[1] if len(sys.argv) > 1 else ""
+    if command == "setup":
+        setup()
+    elif command == "cleanup":
+        cleanup()
+    elif command == "run":
+        sys.exit(run(sys.argv[2:]).returncode)
+    else:
+        sys.exit(__doc__)
