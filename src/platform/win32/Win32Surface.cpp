@@ -1,0 +1,82 @@
+#include "platform/win32/Win32Surface.h"
+
+#include <cmath>
+
+#include "platform/win32/Wide.h"
+
+namespace tyx::win32 {
+namespace {
+
+constexpr DWORD kPatternNotXorDest = 0x00A50065;  // PDxn: what R2_NOTXORPEN does to a pen
+
+}  // namespace
+
+Win32Surface::Win32Surface(int widthTwips, int heightTwips) : widthTwips_(widthTwips), heightTwips_(heightTwips) {
+  HDC screen = GetDC(nullptr);
+  dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
+  if (dpi_ <= 0) dpi_ = 96;
+  pixelWidth_ = Px(widthTwips);
+  pixelHeight_ = Px(heightTwips);
+  dc_ = CreateCompatibleDC(screen);
+  bitmap_ = CreateCompatibleBitmap(screen, pixelWidth_, pixelHeight_);
+  ReleaseDC(nullptr, screen);
+  oldBitmap_ = static_cast<HBITMAP>(SelectObject(dc_, bitmap_));
+  SetBkMode(dc_, TRANSPARENT);
+  Clear();
+}
+
+Win32Surface::~Win32Surface() {
+  SelectObject(dc_, oldBitmap_);
+  DeleteObject(bitmap_);
+  DeleteDC(dc_);
+}
+
+int Win32Surface::Px(double twips) const { return static_cast<int>(std::lround(twips * dpi_ / 1440.0)); }
+double Win32Surface::Twips(int pixels) const { return pixels * 1440.0 / dpi_; }
+
+void Win32Surface::Paint(HDC target) const { BitBlt(target, 0, 0, pixelWidth_, pixelHeight_, dc_, 0, 0, SRCCOPY); }
+
+void Win32Surface::SetBackColor(uint32_t color) {
+  back_ = color;
+  Clear();
+}
+
+void Win32Surface::MeasureText(const std::string& text, double& width, double& height) {
+  std::wstring w = Wide(text);
+  SIZE size{};
+  GetTextExtentPoint32W(dc_, w.c_str(), static_cast<int>(w.size()), &size);
+  width = Twips(size.cx);
+  height = Twips(size.cy);
+}
+
+void Win32Surface::FillRect(double x1, double y1, double x2, double y2, uint32_t color) {
+  int left = Px(std::fmin(x1, x2)), right = Px(std::fmax(x1, x2));
+  int top = Px(std::fmin(y1, y2)), bottom = Px(std::fmax(y1, y2));
+  if (right <= left || bottom <= top) return;
+  HBRUSH brush = CreateSolidBrush(color);
+  HGDIOBJ old = SelectObject(dc_, brush);
+  PatBlt(dc_, left, top, right - left, bottom - top, mode_ == DrawMode::NotXorPen ? kPatternNotXorDest : PATCOPY);
+  SelectObject(dc_, old);
+  DeleteObject(brush);
+}
+
+void Win32Surface::PrintText(double x, double y, const std::string& text) {
+  std::wstring w = Wide(text);
+  SetTextColor(dc_, fore_);
+  TextOutW(dc_, Px(x), Px(y), w.c_str(), static_cast<int>(w.size()));
+}
+
+void Win32Surface::Refresh() {
+  if (!window_) return;
+  InvalidateRect(window_, nullptr, FALSE);
+  UpdateWindow(window_);
+}
+
+void Win32Surface::Clear() {
+  HBRUSH brush = CreateSolidBrush(back_);
+  RECT all{0, 0, pixelWidth_, pixelHeight_};
+  ::FillRect(dc_, &all, brush);
+  DeleteObject(brush);
+}
+
+}  // namespace tyx::win32

@@ -1,0 +1,32 @@
+#include "window/UpdateForm.h"
+
+#include "download/SourceDecision.h"
+
+namespace tyx {
+
+void UpdateForm::ShowMainForm() {
+  session_.log.SetPump([this] { session_.window.Pump(); });
+  session_.window.EnableTimer(Timer::Main, true);
+  session_.window.ShowModal(*this);
+  session_.log.SetPump(nullptr);
+}
+
+void UpdateForm::OnActivate() {
+  session_.window.SetCaption(Label::App, "Aktualizace aplikace " + session_.run.gProduct);
+}
+
+void UpdateForm::OnMainTimer() {
+  session_.window.EnableTimer(Timer::Main, false);
+  session_.window.SetMousePointer(MousePointer::Hourglass);
+  working_ = true;
+  DecideSource(session_);
+  working_ = false;
+}
+
+void UpdateForm::OnEndTimer() { session_.window.Unload(); }
+
+// Closing in the middle of a step would leave it half done; once the steps
+// have ended (also after a failed download) the user may close.
+bool UpdateForm::OnCloseRequest() { return !working_; }
+
+}  // namespace tyx
