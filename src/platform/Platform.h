@@ -1,9 +1,11 @@
 #pragma once
+#include "platform/Cabinet.h"
 #include "platform/CodePage.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
 #include "platform/SystemInfo.h"
 
 namespace tyx {
@@ -16,6 +18,8 @@ struct Platform {
   ICodePage& codePage;
   IProcess& process;
   IDialogs& dialogs;
+  ICabinet& cabinet;
+  IShell& shell;
 };
 
 }  // namespace tyx

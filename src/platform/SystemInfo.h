@@ -22,6 +22,9 @@ class ISystem {
   virtual LocalTime Now() = 0;
   virtual std::string ShortDate(const LocalTime& t) = 0;
   virtual std::string LongTime(const LocalTime& t) = 0;
+  // Milliseconds since the system started, for time limits.
+  virtual uint32_t TickCount() = 0;
+  virtual void Sleep(uint32_t milliseconds) = 0;
 };
 
 }  // namespace tyx

@@ -1,14 +1,11 @@
 #pragma once
-#include <functional>
-
-#include "log/UpdateLog.h"
 #include "platform/Platform.h"
-#include "startup/Run.h"
+#include "platform/Window.h"
 
 namespace tyx {
 
 // The whole run: start-up, the update window, the end of the run. Returns the
 // process's exit code.
-int Main(Platform& platform, const std::function<void(Run&, UpdateLog&)>& showMainForm);
+int Main(Platform& platform, IWindow& window);
 
 }  // namespace tyx

@@ -96,10 +96,13 @@ class FakeSystem : public ISystem {
   LocalTime Now() override { return now; }
   std::string ShortDate(const LocalTime& t) override;
   std::string LongTime(const LocalTime& t) override;
+  uint32_t TickCount() override { return ticks; }
+  void Sleep(uint32_t milliseconds) override { ticks += milliseconds; }
 
   uint32_t platformId = 2, major = 6;
   bool versionCallWorks = true;
   LocalTime now{2026, 12, 7, 14, 5, 9};
+  uint32_t ticks = 1000;
   std::map<std::string, std::string> longForms;  // short -> long; others map to themselves if they exist
   std::vector<uint32_t> longPathBuffers;         // buffer sizes asked for
 };

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "fakes/Fakes.h"
+#include "fakes/Fakes2.h"
 #include "log/UpdateLog.h"
 #include "platform/Platform.h"
 
@@ -19,7 +20,9 @@ struct Harness {
   IdentityCodePage codePage;
   FakeProcess process;
   FakeDialogs dialogs;
-  Platform platform{files, registry, system, codePage, process, dialogs};
+  FakeCabinet cabinet;
+  FakeShell shell;
+  Platform platform{files, registry, system, codePage, process, dialogs, cabinet, shell};
   UpdateLog log{files, system, codePage, dir.Path("own")};
 
   Harness() {

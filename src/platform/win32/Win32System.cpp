@@ -60,4 +60,8 @@ std::string Win32System::LongTime(const LocalTime& t) {
   return n > 0 ? Utf8(buffer, static_cast<size_t>(n - 1)) : std::string();
 }
 
+uint32_t Win32System::TickCount() { return GetTickCount(); }
+
+void Win32System::Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
+
 }  // namespace tyx::win32

@@ -12,6 +12,8 @@ class Win32System : public ISystem {
   LocalTime Now() override;
   std::string ShortDate(const LocalTime& t) override;
   std::string LongTime(const LocalTime& t) override;
+  uint32_t TickCount() override;
+  void Sleep(uint32_t milliseconds) override;
 
  private:
   ICodePage& codePage_;

@@ -20,3 +20,5 @@
 #undef CreateWindow
 #undef FindWindow
 #undef PostMessage
+#undef CreateFont
+#undef DrawText

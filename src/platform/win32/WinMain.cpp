@@ -1,9 +1,12 @@
+#include "platform/win32/Win32Cabinet.h"
 #include "platform/win32/Win32CodePage.h"
 #include "platform/win32/Win32Dialogs.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32System.h"
+#include "platform/win32/Win32Window.h"
 #include "platform/win32/WinApi.h"
 #include "startup/Main.h"
 
@@ -15,8 +18,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   Win32System system(codePage);
   Win32Process process;
   Win32Dialogs dialogs;
-  tyx::Platform platform{files, registry, system, codePage, process, dialogs};
-  // Placeholder until the update window exists: start-up ends here.
-  auto showMainFormPlaceholder = [](tyx::Run&, tyx::UpdateLog&) {};
-  return tyx::Main(platform, showMainFormPlaceholder);
+  Win32Cabinet cabinet(codePage);
+  Win32Shell shell(codePage);
+  Win32Window window(dialogs);
+  tyx::Platform platform{files, registry, system, codePage, process, dialogs, cabinet, shell};
+  return tyx::Main(platform, window);
 }

@@ -1,0 +1,32 @@
+#include "cabinet/ExtractStep.h"
+
+#include "cabinet/ExtractCab.h"
+
+namespace tyx {
+
+uint8_t ExtractUpdate(Session& s) {
+  CabServices services{s.platform.cabinet, s.platform.files, s.platform.codePage, s.platform.system};
+  const std::string package = s.run.gTempPath + "\\update.cab";
+  const std::string pack = s.run.gNewVerPath + "\\pack.cab";
+  uint8_t result = 0;
+  try {
+    s.log.WriteLog("Extrahuji soubory z " + package + " do  " + s.run.gNewVerPath);
+    ExtractCab(services, package, s.run.gNewVerPath);
+    if (s.platform.files.FileExists(pack)) {
+      s.log.WriteLog("Extrahuji soubory z " + pack + " do  " + s.run.gNewVerPath);
+      ExtractCab(services, pack, s.run.gNewVerPath);
+      s.platform.files.DeleteFile(pack, true);
+      s.platform.files.DeleteFile(s.run.gNewVerPath + "\\pack.lst", true);
+    }
+    s.log.WriteLog("Soubory aktualizace extrahovány do " + s.run.gNewVerPath);
+  } catch (const ErrorRecord& e) {
+    result = 1;
+    s.ShowStatus("Chyba při rozbalování souborů!  (" + e.Description() + ")");
+    s.Pump();
+    s.run.gLastError = e.Description();
+  }
+  s.window.SetMousePointer(MousePointer::Default);
+  return result;
+}
+
+}  // namespace tyx

@@ -1,0 +1,10 @@
+#pragma once
+#include "window/Session.h"
+
+namespace tyx {
+
+// A local package must hold the product's build for this Windows; without
+// it the user is told, NEWVER is reset to "0" and the answer is false.
+bool VerifyUpdate(Session& session);
+
+}  // namespace tyx

@@ -1,0 +1,30 @@
+#include "install/BackupFolder.h"
+
+#include <cstdio>
+
+#include "platform/ErrorRecord.h"
+
+namespace tyx {
+
+std::string BackupFolderName(const std::string& appPath, const LocalTime& t) {
+  char stamp[16];
+  std::snprintf(stamp, sizeof stamp, "%02d%02d%02d%02d%02d%02d", t.year % 100, t.month % 100, t.day % 100,
+                t.hour % 100, t.minute % 100, t.second % 100);
+  return appPath + "\\OldVer\\" + stamp;
+}
+
+std::string CreateBackupFolder(IFileSystem& files, const std::string& appPath, const LocalTime& t) {
+  const std::string root = appPath + "\\OldVer";
+  const std::string folder = BackupFolderName(appPath, t);
+  try {
+    if (!files.FolderExists(root)) files.CreateFolder(root);
+  } catch (const ErrorRecord&) {
+  }
+  try {
+    files.CreateFolder(folder);
+  } catch (const ErrorRecord&) {
+  }
+  return folder;
+}
+
+}  // namespace tyx

@@ -1,0 +1,127 @@
+#include "fakes/Fakes2.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "fakes/Fakes.h"
+
+namespace tyx::test {
+
+bool FakeCabinet::IterateCabinet(const std::string& cabinet, const CabinetCallback& callback, uint32_t& lastError) {
+  ++iterations;
+  if (broken.count(cabinet)) {
+    lastError = broken[cabinet];
+    return false;
+  }
+  auto it = cabinets.find(cabinet);
+  if (it == cabinets.end() || !std::filesystem::exists(NativePath(cabinet))) {
+    lastError = 2;
+    return false;
+  }
+  CabinetNotice info;
+  callback(SPFILENOTIFY_CABINETINFO, info);
+  for (const Entry& e : it->second) {
+    CabinetNotice notice;
+    notice.nameInCabinet = e.name;
+    notice.fileSize = static_cast<uint32_t>(e.content.size());
+    notice.dosDate = e.dosDate;
+    notice.dosTime = e.dosTime;
+    uint32_t answer = callback(SPFILENOTIFY_FILEINCABINET, notice);
+    if (answer == FILEOP_ABORT) {
+      lastError = 995;  // ERROR_OPERATION_ABORTED
+      return false;
+    }
+    if (answer != FILEOP_DOIT) continue;
+    CabinetNotice extracted;
+    std::ofstream out(NativePath(notice.fullTargetName), std::ios::binary);
+    out << e.content;
+    extracted.win32Error = out ? 0 : 5;
+    uint32_t rc = callback(SPFILENOTIFY_FILEEXTRACTED, extracted);
+    if (rc != 0) {
+      lastError = rc;
+      return false;
+    }
+  }
+  return true;
+}
+
+bool FakeCabinet::DosDateTimeToTime(uint16_t dosDate, uint16_t dosTime, LocalTime& time) {
+  if (dosDate == 0) return false;
+  time = {1980 + (dosDate >> 9), (dosDate >> 5) & 15, dosDate & 31, dosTime >> 11, (dosTime >> 5) & 63,
+          (dosTime & 31) * 2};
+  return true;
+}
+
+uint32_t FakeShell::ShellExecute(const std::string& file, const std::string& parameters, bool wantProcess,
+                                 ProcessHandle& process) {
+  started.push_back({file, parameters});
+  process = wantProcess && result > 32 ? 77 : 0;
+  if (process) ++openProcesses;
+  return result;
+}
+
+ProcessHandle FakeShell::OpenProcess(uint32_t processId) {
+  if (!processId) return 0;
+  ++openProcesses;
+  return processId;
+}
+
+bool FakeShell::GetExitCode(ProcessHandle process, uint32_t& code) {
+  ++polls;
+  bool quitAsked = false;
+  for (WindowHandle q : quits) quitAsked |= q == process;
+  if (process == 77) {
+    code = polls >= quitPolls ? 0 : 259;
+    return true;
+  }
+  if (quitAsked && !neverQuits && polls >= quitPolls) {
+    for (auto it = windows.begin(); it != windows.end();)
+      it = it->second == process ? windows.erase(it) : std::next(it);
+    code = 0;
+  } else {
+    code = 259;
+  }
+  return true;
+}
+
+WindowHandle FakeShell::FindWindow(const std::string& title) {
+  auto it = windows.find(title);
+  return it == windows.end() ? 0 : it->second;
+}
+
+void RecordingSurface::SetForeColor(uint32_t color) { calls.push_back("fore " + std::to_string(color)); }
+void RecordingSurface::SetBackColor(uint32_t color) { calls.push_back("back " + std::to_string(color)); }
+void RecordingSurface::MeasureText(const std::string& text, double& width, double& height) {
+  width = charWidth * static_cast<double>(text.size());
+  height = textHeight;
+}
+void RecordingSurface::SetDrawMode(DrawMode mode) {
+  calls.push_back(mode == DrawMode::CopyPen ? "mode copy" : "mode notxor");
+}
+void RecordingSurface::FillRect(double x1, double y1, double x2, double y2, uint32_t color) {
+  char line[128];
+  std::snprintf(line, sizeof line, "fill %g %g %g %g %s", x1, y1, x2, y2, color == 0x800000 ? "navy" : "white");
+  calls.push_back(line);
+}
+void RecordingSurface::PrintText(double x, double y, const std::string& text) {
+  char line[128];
+  std::snprintf(line, sizeof line, "print %g %g %s", x, y, text.c_str());
+  calls.push_back(line);
+}
+
+void FakeWindow::ShowModal(IWindowEvents& events) {
+  events.OnActivate();
+  if (timers[0]) events.OnMainTimer();
+  if (timers[1]) events.OnEndTimer();
+}
+
+void FakeWindow::SetCaption(Label label, const std::string& text) {
+  if (label == Label::App) {
+    appCaption = text;
+  } else {
+    statusCaption = text;
+    statusHistory.push_back(text);
+  }
+}
+
+}  // namespace tyx::test
