@@ -32,8 +32,15 @@ foreach(arch i686 x86_64)
 endforeach()
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(TYX_FIXTURES ${CMAKE_BINARY_DIR}/fixtures)
+add_custom_command(OUTPUT ${TYX_FIXTURES}/simple.cab
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/helpers/make_fixtures.py ${TYX_FIXTURES}
+  DEPENDS ${CMAKE_SOURCE_DIR}/tests/helpers/make_fixtures.py ${CMAKE_SOURCE_DIR}/tests/helpers/make_cab.py
+  COMMENT "Making the test cabinets")
+add_custom_target(fixtures ALL DEPENDS ${TYX_FIXTURES}/simple.cab)
 set(TYX_WINE_BUILD ${CMAKE_BINARY_DIR}/windows-x86_64)
-set(TYX_E2E_ENV TYX_WIN_BUILD=${TYX_WINE_BUILD} TYX_WORK=${CMAKE_BINARY_DIR}/e2e)
+set(TYX_E2E_ENV TYX_WIN_BUILD=${TYX_WINE_BUILD} TYX_WORK=${CMAKE_BINARY_DIR}/e2e TYX_FIXTURES=${TYX_FIXTURES}
+    TYX_SCREENSHOT=${CMAKE_BINARY_DIR}/e2e/window.bmp)
 add_test(NAME shipped_exe COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/check_shipped_exe.py
          ${CMAKE_BINARY_DIR}/windows-i686/TyxUpdate.exe)
 add_test(NAME wine_setup COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/wine.py setup)

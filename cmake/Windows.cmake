@@ -26,7 +26,11 @@ file(GLOB TYX_WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*.cpp)
 add_executable(TyxWin32Tests ${TYX_WIN32_TEST_SOURCES})
 target_link_libraries(TyxWin32Tests PRIVATE tyxwin32 gtest gtest_main)
 target_compile_definitions(TyxWin32Tests PRIVATE _WIN32_WINNT=0x0600)
+target_include_directories(TyxWin32Tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 
 # Stand-ins for the products in the end-to-end runs.
 add_executable(StubApp WIN32 tests/helpers/StubApp.cpp)
 target_link_libraries(StubApp PRIVATE user32)
+add_executable(DismissBox tests/helpers/DismissBox.cpp)
+target_link_libraries(DismissBox PRIVATE user32)
+target_link_options(DismissBox PRIVATE -municode)

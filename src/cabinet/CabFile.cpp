@@ -9,6 +9,7 @@
 namespace tyx {
 namespace {
 
+constexpr uint32_t kErrorInvalidData = 13;
 constexpr uint32_t kErrorInvalidName = 123;
 constexpr uint32_t kErrorCannotMake = 82;
 constexpr size_t kMaxTargetBytes = 259;
@@ -100,7 +101,10 @@ uint32_t CabFile::CabZpet(Operation op, uint32_t notification, CabinetNotice& no
       }
       return FILEOP_ABORT;
     case SPFILENOTIFY_FILEEXTRACTED: return notice.win32Error;
-    default: return 0;  // NEEDNEWCABINET: nothing written; CABINETINFO and others: nothing to do
+    // A package is one cabinet: one that goes on in another is cut off, and
+    // answering "go on" would have the platform ask again for ever.
+    case SPFILENOTIFY_NEEDNEWCABINET: return kErrorInvalidData;
+    default: return 0;
   }
 }
 

@@ -2,6 +2,8 @@
 import os
 import shutil
 import subprocess
+import tempfile
+import time
 import unittest
 
 import wine
@@ -45,8 +47,31 @@ class Installation:
             os.makedirs(d)
         shutil.copy(os.path.join(BUILD, "TyxUpdate.exe"), self.own)
 
-    def add_stub(self, name, folder=None):
-        shutil.copy(os.path.join(BUILD, "StubApp.exe"), os.path.join(folder or self.app, name))
+    def add_stub(self, name, folder=None, marker=b"installed"):
+        with open(os.path.join(folder or self.app, name), "wb") as f:
+            f.write(stub(marker))
+
+    def key(self, product):
+        return f"Software\\Tyx\\{product}\\{value_base(self.app)}"
+
+    def command_line(self, app=None):
+        return f"{win(self.data)},{win(app or self.app)},ignored.exe"
+
+    def read(self, *parts):
+        with open(os.path.join(self.app, *parts), "rb") as f:
+            return f.read()
+
+    def backups(self):
+        root = os.path.join(self.app, "OldVer")
+        return [os.path.join(root, d) for d in sorted(os.listdir(root))] if os.path.isdir(root) else []
+
+    def wait_started(self, count, timeout=20):
+        """The restarts happen after the updater has ended; wait for them."""
+        deadline = time.time() + timeout
+        while time.time() < deadline and len([s for s in self.started() if s.startswith("started")]) < count:
+            time.sleep(0.2)
+        time.sleep(0.5)
+        return self.started()
 
     def run(self, command_line, timeout=120):
         return wine.run([os.path.join(self.own, "TyxUpdate.exe"), command_line], timeout=timeout,
@@ -67,6 +92,66 @@ class Installation:
             return []
         with open(path, encoding="utf-8") as f:
             return f.read().splitlines()
+
+
+def stub(marker):
+    """A stub product executable; the marker after its image tells the builds apart."""
+    with open(os.path.join(BUILD, "StubApp.exe"), "rb") as f:
+        return f.read() + b"\0TYX-MARKER:" + marker
+
+
+def marker_of(data):
+    return data.split(b"\0TYX-MARKER:")[-1] if b"\0TYX-MARKER:" in data else None
+
+
+def make_package(path, files, pack=None):
+    """update.cab with these files (name -> bytes) and, given `pack`, a nested pack.cab and pack.lst."""
+    with tempfile.TemporaryDirectory() as work:
+        names = []
+        for name, content in files.items():
+            with open(os.path.join(work, name), "wb") as f:
+                f.write(content)
+            names.append(name)
+        if pack:
+            inner = os.path.join(work, "inner")
+            os.makedirs(inner)
+            for name, content in pack.items():
+                with open(os.path.join(inner, name), "wb") as f:
+                    f.write(content)
+            subprocess.run(["gcab", "-c", "-z", os.path.join(work, "pack.cab")] + list(pack), cwd=inner, check=True)
+            with open(os.path.join(work, "pack.lst"), "w") as f:
+                f.write("\n".join(pack))
+            names += ["pack.cab", "pack.lst"]
+        subprocess.run(["gcab", "-c", "-z", os.path.abspath(path)] + names, cwd=work, check=True)
+
+
+def background(args):
+    return subprocess.Popen([wine.wine_binary()] + list(args), env=wine.environment(), stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+class BoxDismisser:
+    """Presses OK on message boxes with this title while an update runs; records their texts."""
+
+    def __init__(self, title, count=1, seconds=60):
+        self.record = tempfile.mktemp(dir=WORK, suffix=".boxes")
+        self.process = background([os.path.join(BUILD, "DismissBox.exe"), title, str(count), str(seconds),
+                                   win(self.record)])
+
+    def texts(self):
+        self.process.wait(timeout=90)
+        if not os.path.exists(self.record):
+            return []
+        with open(self.record, encoding="utf-8") as f:
+            return [line.split("|", 1)[1] for line in f.read().splitlines()]
+
+
+def set_windows_version(version):
+    """winxp, win7, win10 ...; None for Wine's default."""
+    if version:
+        reg_set("Software\\Wine", "Version", version)
+    else:
+        reg("delete", "HKCU\\Software\\Wine", "/v", "Version", "/f")
 
 
 def reg(*args):

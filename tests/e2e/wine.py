@@ -92,8 +92,13 @@ def run(args, timeout=300, capture_output=False):
     """Runs a Windows program. Its output goes through files, not pipes: the Wine services it may start
     live on and would keep a pipe open after it has ended."""
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        result = subprocess.run([wine_binary()] + list(args), env=environment(), timeout=timeout,
-                                stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+        try:
+            result = subprocess.run([wine_binary()] + list(args), env=environment(), timeout=timeout,
+                                    stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+        except subprocess.TimeoutExpired:
+            # What it printed says where it hung.
+            result = subprocess.CompletedProcess(args, 124)
+            err.write(f"\n{args[0]} did not end within {timeout} s\n".encode())
         out.seek(0)
         err.seek(0)
         result.stdout, result.stderr = out.read(), err.read()

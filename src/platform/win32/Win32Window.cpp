@@ -206,8 +206,9 @@ void Win32Window::Paint(HDC dc) {
   FillRect(dc, &top, white);
   Text(dc, headingFont_, Twips(210, 450, 7005, 375), appCaption_, RGB(0, 0, 0));
   Text(dc, subheadingFont_, Twips(5490, 720, 4485, 435), kSubheading, RGB(0, 0, 0));
-  // Image1: the maker's mark.
-  RECT mark = Twips(7530, 330, 2115, 600);
+  // Image1: the maker's mark, in the upper part of its box so that the
+  // sub-heading below stays readable.
+  RECT mark = Twips(7530, 150, 2115, 500);
   HBRUSH markBrush = CreateSolidBrush(RGB(95, 159, 203));
   FillRect(dc, &mark, markBrush);
   DeleteObject(markBrush);

@@ -1,0 +1,152 @@
+"""Local updates from the data folder, run by the real TyxUpdate.exe under Wine."""
+import os
+import shutil
+import time
+import unittest
+
+from tyx_e2e import (STAGING, BoxDismisser, Installation, WineTestCase, background, make_package, marker_of,
+                     reg_delete, reg_get, reg_set, set_windows_version, stub, value_base, win)
+
+PRODUCTS = ["Norva", "NorvaPro", "NorvaLite", "Talvik", "TalvikPro", "Bremo"]
+DONE = "Aktualizace provedena"
+
+
+def text_of(path):
+    if not os.path.exists(path):
+        return ""
+    with open(path, encoding="utf-8") as f:
+        return f.read()
+
+
+class LocalUpdate(WineTestCase):
+    def prepare(self, name, product="Norva", exe=None, files=None, pack=None):
+        inst = Installation(name)
+        inst.add_stub(exe or f"{product}.exe", marker=b"old")
+        inst.add_stub("tyxlibupdate.exe")
+        package = files if files is not None else {f"{product}V.exe": stub(b"V"), f"{product}XP.exe": stub(b"XP"),
+                                                   "readme.txt": b"new readme"}
+        make_package(os.path.join(inst.data, "update.cab"), package, pack)
+        reg_set(inst.key(product), "NEWVERTYPE", "0")
+        self.addCleanup(reg_delete, f"Software\\Tyx\\{product}")
+        return inst
+
+    def test_each_product_on_windows_7(self):
+        for product in PRODUCTS:
+            with self.subTest(product=product):
+                inst = self.prepare(f"nt6-{product}", product, pack={"helper.dll": b"dll"})
+                with open(os.path.join(inst.app, "readme.txt"), "wb") as f:
+                    f.write(b"old readme")
+                inst.run(inst.command_line())
+                log = inst.log()
+                self.assertEqual(log[-1], DONE)
+                self.assertIn(f"{product.lower()}v.exe", log)
+                self.assertEqual(marker_of(inst.read(f"{product}.exe")), b"V")
+                self.assertEqual(inst.read("helper.dll"), b"dll")
+                [backup] = inst.backups()
+                self.assertEqual(len(os.path.basename(backup)), 12)
+                self.assertEqual(marker_of(inst.read("OldVer", os.path.basename(backup), f"{product}.exe")), b"old")
+                self.assertEqual(inst.read("OldVer", os.path.basename(backup), "readme.txt"), b"old readme")
+                self.assertFalse(os.path.exists(STAGING))
+                started = inst.wait_started(2)
+                self.assertIn("started tyxlibupdate.exe|/S", started)
+                self.assertIn(f"started {product}.exe|", started)
+
+    def test_windows_xp_takes_the_xp_builds(self):
+        set_windows_version("winxp")
+        self.addCleanup(set_windows_version, None)
+        for product in ("Norva", "Talvik"):
+            inst = self.prepare(f"nt5-{product}", product)
+            inst.run(inst.command_line())
+            self.assertEqual(inst.log()[-1], DONE)
+            self.assertEqual(marker_of(inst.read(f"{product}.exe")), b"XP")
+
+    def test_windows_10_counts_as_nt6(self):
+        set_windows_version("win10")
+        self.addCleanup(set_windows_version, None)
+        inst = self.prepare("nt10", "NorvaPro")
+        inst.run(inst.command_line())
+        self.assertEqual(inst.log()[-1], DONE)
+        self.assertEqual(marker_of(inst.read("NorvaPro.exe")), b"V")
+
+    def test_installed_under_another_name(self):
+        inst = self.prepare("kasa", "Norva", exe="kasa.exe")
+        reg_set("Software\\Tyx", value_base(inst.app) + "/exe", "kasa")
+        reg_set("Software\\Tyx", value_base(inst.app) + "/typ", "Norva")
+        self.addCleanup(reg_delete, "Software\\Tyx")
+        inst.run(inst.command_line())
+        log = inst.log()
+        self.assertEqual(log[-1], DONE)
+        self.assertIn("Přejmenování souboru Norva.exe na kasa.exe", log)
+        self.assertEqual(marker_of(inst.read("kasa.exe")), b"V")
+        self.assertFalse(os.path.exists(os.path.join(inst.app, "Norva.exe")))
+        self.assertEqual(marker_of(inst.read("OldVer", os.path.basename(inst.backups()[0]), "kasa.exe")), b"old")
+        self.assertIn("started kasa.exe|", inst.wait_started(2))
+
+    def test_running_instance_is_asked_to_quit_and_awaited(self):
+        inst = self.prepare("running", "Norva")
+        companion = os.path.join(inst.root, "kartoteka")
+        os.makedirs(companion)
+        inst.add_stub("Kartoteka.exe", companion)
+        with open(os.path.join(companion, "window.txt"), "w", encoding="utf-8") as f:
+            f.write("Kartotéka Norva")
+        running = background([os.path.join(companion, "Kartoteka.exe")])
+        record = os.path.join(companion, "started.log")
+        for _ in range(100):
+            if "window Kartotéka Norva" in text_of(record):
+                break
+            time.sleep(0.1)
+        boxes = BoxDismisser("TyxUpdate - aktualizace")
+        inst.run(inst.command_line())
+        self.assertEqual(boxes.texts(), ["Aplikace Kartotéka Norva je spuštěna. Nyní proběhne pokus o její uzavření."
+                                         "  Pokud bude aplikace uzavřena, aktualizace bude dále pokračovat."])
+        running.wait(timeout=30)
+        self.assertIn("quit Kartoteka.exe", text_of(record).splitlines())
+        log = inst.log()
+        self.assertIn("Pokus o zavření aplikace Kartotéka Norva", log)
+        self.assertEqual(log[-1], DONE)
+
+    def test_read_only_target_fails_keeps_the_backup_and_restarts(self):
+        inst = self.prepare("locked", "Talvik", files={"TalvikV.exe": stub(b"V"), "zz.dll": b"new"})
+        target = os.path.join(inst.app, "zz.dll")
+        with open(target, "wb") as f:
+            f.write(b"old dll")
+        os.chmod(target, 0o444)
+        inst.run(inst.command_line())
+        self.assertEqual(inst.log()[-1], "Chyba při aktualizaci!  (Permission denied)")
+        self.assertEqual(inst.read("zz.dll"), b"old dll")
+        self.assertEqual(inst.read("OldVer", os.path.basename(inst.backups()[0]), "zz.dll"), b"old dll")
+        started = inst.wait_started(1)
+        self.assertIn("started Talvik.exe|", started)
+        self.assertNotIn("started tyxlibupdate.exe|/S", started)
+
+    def test_missing_package_says_so_and_restarts(self):
+        inst = self.prepare("nopackage", "Bremo")
+        os.remove(os.path.join(inst.data, "update.cab"))
+        inst.run(inst.command_line())
+        self.assertEqual(inst.log(), ["Typ aktualizace: 0",
+                                      "Aktualizační soubor 'update.cab' nebyl nalezen v adresáři s daty."])
+        self.assertEqual(inst.wait_started(1), ["started Bremo.exe|"])
+
+    def test_package_without_the_build_for_this_windows_is_refused(self):
+        inst = self.prepare("refused", "Norva", files={"NorvaXP.exe": stub(b"XP")})
+        boxes = BoxDismisser("Update")
+        inst.run(inst.command_line())
+        self.assertEqual(boxes.texts(), ["Aktualizační soubor neobsahuje požadované soubory.  "
+                                         "Kontaktujte dodavatele programu"])
+        self.assertEqual(inst.log()[-1], "CL - Aktualizační soubor neobsahuje požadované soubory.")
+        self.assertEqual(reg_get(inst.key("Norva"), "NEWVER"), "0")
+        self.assertEqual(marker_of(inst.read("Norva.exe")), b"old")
+
+    def test_package_reaching_outside_the_staging_folder_installs_nothing(self):
+        fixtures = os.environ.get("TYX_FIXTURES")
+        inst = self.prepare("evil", "Norva")
+        shutil.copy(os.path.join(fixtures, "evil.cab"), os.path.join(inst.data, "update.cab"))
+        inst.run(inst.command_line())
+        self.assertEqual(inst.log()[-1], "Chyba při rozbalování souborů!  "
+                                         "(The filename, directory name, or volume label syntax is incorrect.)")
+        self.assertFalse(os.path.exists(os.path.join(os.path.dirname(STAGING), "evil.txt")))
+        self.assertEqual(inst.backups(), [])
+
+
+if __name__ == "__main__":
+    unittest.main()
