@@ -1,15 +1,72 @@
 #include "download/DownloadStep.h"
 
-namespace tyx {
+#include "cabinet/ExtractStep.h"
+#include "download/GetFile.h"
+#include "download/GetHttpInfo.h"
+#include "install/InstallUpdate.h"
+#include "platform/ErrorRecord.h"
 
-// Placeholder until the HTTPS download is built: says so and ends the run
-// normally, so the application is started again.
+namespace tyx {
+namespace {
+
+const char kPackage[] = "update.cab";
+
+void RemovePartialPackage(Session& s) {
+  const std::string staged = s.run.gTempPath + "\\update.cab";
+  try {
+    if (s.platform.files.FileExists(staged)) s.platform.files.DeleteFile(staged, true);
+  } catch (const ErrorRecord&) {
+  }
+}
+
+// Update type 2 keeps a copy for the other installations; the update itself
+// does not depend on it.
+void ShareWithDataFolder(Session& s) {
+  const std::string staged = s.run.gTempPath + "\\" + kPackage;
+  try {
+    if (s.platform.files.FileExists(staged))
+      s.platform.files.CopyFile(staged, s.run.gDataPath + "\\" + kPackage, true);
+  } catch (const ErrorRecord& e) {
+    s.ShowStatus(std::string("Aktualizační soubor nelze uložit do adresáře s daty (") + e.Description() + ")");
+    s.Pump();
+  }
+}
+
+}  // namespace
+
 void DownloadUpdate(Session& s) {
   if (!s.form.mNewVerType) return;
-  s.log.WriteLog("Doména " + s.form.mHost + ", cesta " + s.form.mPath + "update.cab");
-  s.ShowStatus("Aktualizace z internetu zatím není k dispozici.");
+  const std::string remote = s.form.mPath + kPackage;
+  s.window.SetCaption(Label::Status, "Výpočet velikosti souboru");
+  s.log.WriteLog(std::string("Výpočet velikosti souboru ") + kPackage);
+  s.log.WriteLog("Doména " + s.form.mHost + ", cesta " + remote);
+  int32_t size = 0;
+  std::string lastModified;
+  GetHttpInfo(s, s.form.mHost, remote, size, lastModified);
   s.Pump();
-  s.window.SetMousePointer(MousePointer::Default);
+
+  const std::string destination = s.run.gTempPath + "\\" + kPackage;
+  s.window.SetCaption(Label::Status, "Stažení souboru");
+  s.log.WriteLog(std::string("Stažení souboru ") + kPackage + " do " + destination);
+  const std::string address = s.form.mHost + remote;
+  uint8_t code = s.run.gProxy ? GetFileViaProxy(s, destination, address, 8, size)
+                              : GetFile(s, destination, address, 8, size);
+  if (code != 0) {
+    if (code == 1)
+      s.ShowStatus("Nelze navázat připojení k internetu");
+    else if (code == 2)
+      s.ShowStatus("Požadovaný soubor nebyl nalezen");
+    else
+      s.ShowStatus(s.run.gLastError + "\t" + std::to_string(code));
+    s.Pump();
+    RemovePartialPackage(s);
+    // The window stays open with the message until the user closes it.
+    s.window.SetMousePointer(MousePointer::Default);
+    return;
+  }
+  s.ShowStatus("Stažení souborů dokončeno");
+  if (*s.form.mNewVerType == "2") ShareWithDataFolder(s);
+  if (ExtractUpdate(s) == 0) InstallUpdate(s);
   s.window.EnableTimer(Timer::End, true);
 }
 

@@ -29,6 +29,12 @@ class IFileSystem {
   virtual std::string GetTempName() = 0;
   // The system temporary folder without a trailing backslash.
   virtual std::string TemporaryFolder() = 0;
+  // A new file for writing (CreateFileW, CREATE_ALWAYS, no sharing); 0 when
+  // it cannot be made.
+  virtual uintptr_t CreateForWrite(const std::string& path) = 0;
+  // WriteFile; false when it failed, `written` tells how much went out.
+  virtual bool Write(uintptr_t file, const char* data, uint32_t size, uint32_t& written) = 0;
+  virtual void Close(uintptr_t file) = 0;
   // Appends raw bytes, creating the file; false on any failure.
   virtual bool AppendBytes(const std::string& path, const std::string& bytes) = 0;
 };

@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
+#include "platform/Internet.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
@@ -20,6 +21,7 @@ struct Platform {
   IDialogs& dialogs;
   ICabinet& cabinet;
   IShell& shell;
+  IInternet& internet;
 };
 
 }  // namespace tyx

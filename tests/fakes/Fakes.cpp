@@ -159,6 +159,25 @@ bool StdFileSystem::AppendBytes(const std::string& path, const std::string& byte
   return static_cast<bool>(out);
 }
 
+uintptr_t StdFileSystem::CreateForWrite(const std::string& path) {
+  if (std::find(locked.begin(), locked.end(), path) != locked.end()) return 0;
+  FILE* f = std::fopen(NativePath(path).c_str(), "wb");
+  if (f) ++openFiles;
+  return reinterpret_cast<uintptr_t>(f);
+}
+
+bool StdFileSystem::Write(uintptr_t file, const char* data, uint32_t size, uint32_t& written) {
+  uint32_t n = size < writeLimit ? size : writeLimit;
+  writeLimit -= n;
+  written = static_cast<uint32_t>(std::fwrite(data, 1, n, reinterpret_cast<FILE*>(file)));
+  return written == size;
+}
+
+void StdFileSystem::Close(uintptr_t file) {
+  std::fclose(reinterpret_cast<FILE*>(file));
+  --openFiles;
+}
+
 std::string FakeRegistry::Lower(const std::string& s) {
   std::string out = s;
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

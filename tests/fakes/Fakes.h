@@ -1,6 +1,7 @@
 #pragma once
 // Small stand-ins for the platform interfaces. Files are real files in a
 // temporary folder: the program's "\" separators map onto "/".
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -46,6 +47,12 @@ class StdFileSystem : public IFileSystem {
   std::string GetTempName() override;
   std::string TemporaryFolder() override { return tempFolder_; }
   bool AppendBytes(const std::string& path, const std::string& bytes) override;
+  uintptr_t CreateForWrite(const std::string& path) override;
+  bool Write(uintptr_t file, const char* data, uint32_t size, uint32_t& written) override;
+  void Close(uintptr_t file) override;
+
+  int openFiles = 0;
+  uint32_t writeLimit = UINT32_MAX;  // bytes a write may take before the disk is full
 
   // Paths whose next write or delete fails with "Permission denied".
   std::vector<std::string> locked;

@@ -1,5 +1,6 @@
 #include "fakes/Fakes2.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -87,6 +88,68 @@ bool FakeShell::GetExitCode(ProcessHandle process, uint32_t& code) {
 WindowHandle FakeShell::FindWindow(const std::string& title) {
   auto it = windows.find(title);
   return it == windows.end() ? 0 : it->second;
+}
+
+InternetHandle FakeInternet::New(const std::string& key) {
+  ++openHandles;
+  handles_[++next_] = {key, 0};
+  return next_;
+}
+
+InternetHandle FakeInternet::Open(bool wide, const std::string& agent, uint32_t accessType, const std::string& proxy,
+                                  bool, uint32_t flags) {
+  opens.push_back({"session", wide, agent, proxy, accessType, flags, 0});
+  return sessionFails ? 0 : New("session");
+}
+
+InternetHandle FakeInternet::OpenUrl(bool wide, InternetHandle, const std::string& url, uint32_t flags,
+                                     uintptr_t context) {
+  opens.push_back({"url", wide, "", "", 0, flags, context});
+  urls.push_back(url);
+  return responses.count(url) ? New(url) : 0;
+}
+
+bool FakeInternet::ReadFile(InternetHandle file, char* buffer, uint32_t size, uint32_t& read) {
+  Open_& h = handles_.at(file);
+  const Response& r = responses.at(h.key);
+  read = 0;
+  if (h.offset >= r.failReadAfter) return false;
+  size_t n = std::min<size_t>({size, r.chunk, r.body.size() - h.offset, r.failReadAfter - h.offset});
+  std::copy_n(r.body.data() + h.offset, n, buffer);
+  h.offset += n;
+  read = static_cast<uint32_t>(n);
+  return true;
+}
+
+void FakeInternet::CloseHandle(InternetHandle handle) {
+  if (handle && handles_.erase(handle)) --openHandles;
+}
+
+InternetHandle FakeInternet::Connect(InternetHandle, const std::string& host, uint16_t port) {
+  return New("http://" + host + (port == 80 ? "" : ":" + std::to_string(port)));
+}
+
+InternetHandle FakeInternet::OpenRequest(InternetHandle connection, const std::string& verb, const std::string& object,
+                                         const std::string& version, uint32_t) {
+  std::string key = handles_.at(connection).key + object;
+  requests.push_back(verb + " " + key + " " + version);
+  return New(key);
+}
+
+bool FakeInternet::SendRequest(InternetHandle request) { return responses.count(handles_.at(request).key) > 0; }
+
+bool FakeInternet::QueryInfo(InternetHandle request, uint32_t level, uint32_t bufferSize, std::string& text) {
+  const Response& r = responses.at(handles_.at(request).key);
+  std::string value = level == HTTP_QUERY_STATUS_CODE ? r.status
+                      : level == HTTP_QUERY_LAST_MODIFIED ? r.lastModified
+                      : r.contentLength == "auto" ? std::to_string(r.body.size())
+                                                  : r.contentLength;
+  if (value.empty() || value.size() + 1 > bufferSize) {
+    text.clear();
+    return false;
+  }
+  text = value;
+  return true;
 }
 
 void RecordingSurface::SetForeColor(uint32_t color) { calls.push_back("fore " + std::to_string(color)); }

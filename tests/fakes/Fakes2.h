@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Cabinet.h"
+#include "platform/Internet.h"
 #include "platform/Shell.h"
 #include "platform/Window.h"
 
@@ -55,6 +56,59 @@ class FakeShell : public IShell {
 
  private:
   WindowHandle quitting_ = 0;
+};
+
+// A web host: responses by URL (https) or by host and path (the size query).
+class FakeInternet : public IInternet {
+ public:
+  struct Response {
+    std::string status = "200";
+    std::string body;
+    std::string contentLength = "auto";  // "auto": the body's size; "" for none
+    std::string lastModified = "Mon, 07 Dec 2026 10:00:00 GMT";
+    size_t failReadAfter = std::string::npos;  // bytes after which a read fails
+    uint32_t chunk = 8192;                     // at most this much per read
+  };
+  std::map<std::string, Response> responses;
+  struct Call {
+    std::string what;
+    bool wide;
+    std::string agent, proxy;
+    uint32_t access, flags;
+    uintptr_t context;
+  };
+  std::vector<Call> opens;
+  std::vector<std::string> urls;
+  std::vector<std::string> requests;  // verb host path version
+  std::vector<uint32_t> timeouts;
+  int openHandles = 0;
+  bool sessionFails = false;
+
+  InternetHandle Open(bool wide, const std::string& agent, uint32_t accessType, const std::string& proxy,
+                      bool emptyProxy, uint32_t flags) override;
+  InternetHandle OpenUrl(bool wide, InternetHandle session, const std::string& url, uint32_t flags,
+                         uintptr_t context) override;
+  bool ReadFile(InternetHandle file, char* buffer, uint32_t size, uint32_t& read) override;
+  void CloseHandle(InternetHandle handle) override;
+  InternetHandle Connect(InternetHandle session, const std::string& host, uint16_t port) override;
+  InternetHandle OpenRequest(InternetHandle connection, const std::string& verb, const std::string& object,
+                             const std::string& version, uint32_t flags) override;
+  bool SetOption(InternetHandle, uint32_t, uint32_t value) override {
+    timeouts.push_back(value);
+    return true;
+  }
+  bool SendRequest(InternetHandle request) override;
+  bool QueryInfo(InternetHandle request, uint32_t level, uint32_t bufferSize, std::string& text) override;
+  uint32_t LastError() override { return 12002; }
+
+ private:
+  struct Open_ {
+    std::string key;
+    size_t offset = 0;
+  };
+  std::map<InternetHandle, Open_> handles_;
+  InternetHandle next_ = 100;
+  InternetHandle New(const std::string& key);
 };
 
 // Records every drawing call as a line of text.

@@ -22,7 +22,8 @@ struct Harness {
   FakeDialogs dialogs;
   FakeCabinet cabinet;
   FakeShell shell;
-  Platform platform{files, registry, system, codePage, process, dialogs, cabinet, shell};
+  FakeInternet internet;
+  Platform platform{files, registry, system, codePage, process, dialogs, cabinet, shell, internet};
   UpdateLog log{files, system, codePage, dir.Path("own")};
 
   Harness() {

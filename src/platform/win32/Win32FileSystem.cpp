@@ -136,6 +136,20 @@ std::string Win32FileSystem::TemporaryFolder() {
   return Utf8(path);
 }
 
+uintptr_t Win32FileSystem::CreateForWrite(const std::string& path) {
+  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  return h == INVALID_HANDLE_VALUE ? 0 : reinterpret_cast<uintptr_t>(h);
+}
+
+bool Win32FileSystem::Write(uintptr_t file, const char* data, uint32_t size, uint32_t& written) {
+  DWORD n = 0;
+  BOOL ok = WriteFile(reinterpret_cast<HANDLE>(file), data, size, &n, nullptr);
+  written = n;
+  return ok != FALSE;
+}
+
+void Win32FileSystem::Close(uintptr_t file) { CloseHandle(reinterpret_cast<HANDLE>(file)); }
+
 bool Win32FileSystem::AppendBytes(const std::string& path, const std::string& bytes) {
   HANDLE h = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -16,6 +16,9 @@ class Win32FileSystem : public IFileSystem {
   std::vector<std::string> Files(const std::string& folder) override;
   std::string GetTempName() override;
   std::string TemporaryFolder() override;
+  uintptr_t CreateForWrite(const std::string& path) override;
+  bool Write(uintptr_t file, const char* data, uint32_t size, uint32_t& written) override;
+  void Close(uintptr_t file) override;
   bool AppendBytes(const std::string& path, const std::string& bytes) override;
 };
 

@@ -2,6 +2,7 @@
 #include "platform/win32/Win32CodePage.h"
 #include "platform/win32/Win32Dialogs.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Internet.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
@@ -20,7 +21,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   Win32Dialogs dialogs;
   Win32Cabinet cabinet(codePage);
   Win32Shell shell(codePage);
+  Win32Internet internet(codePage);
   Win32Window window(dialogs);
-  tyx::Platform platform{files, registry, system, codePage, process, dialogs, cabinet, shell};
+  tyx::Platform platform{files, registry, system, codePage, process, dialogs, cabinet, shell, internet};
   return tyx::Main(platform, window);
 }

@@ -1,0 +1,76 @@
+#include "download/GetHttpInfo.h"
+
+#include <limits>
+
+namespace tyx {
+namespace {
+
+// 5 ms, as the values were once given, fail on any real network.
+constexpr uint32_t kTimeoutMs = 5000;
+
+// The run-time conversion of a header text to a 32-bit number; false with
+// the reason when it is not one.
+bool ToInt32(const std::string& text, int32_t& value, std::string& why) {
+  if (text.empty() || text.find_first_not_of("0123456789 ") != std::string::npos ||
+      text.find_first_not_of(' ') == std::string::npos) {
+    why = "Type mismatch";
+    return false;
+  }
+  long long n = 0;
+  for (char c : text) {
+    if (c == ' ') continue;
+    n = n * 10 + (c - '0');
+    if (n > std::numeric_limits<int32_t>::max()) {
+      why = "Overflow";
+      return false;
+    }
+  }
+  value = static_cast<int32_t>(n);
+  return true;
+}
+
+}  // namespace
+
+bool QueryHttpHeader(IInternet& internet, InternetHandle request, std::string& text, uint32_t level) {
+  std::string buffer;
+  bool ok = internet.QueryInfo(request, level, 1024, buffer);
+  text.clear();
+  for (char c : buffer)
+    if (c != '\0') text += c;
+  return ok;
+}
+
+void GetHttpInfo(Session& s, const std::string& host, const std::string& path, int32_t& size,
+                 std::string& lastModified) {
+  IInternet& net = s.platform.internet;
+  std::string why;
+  bool stored = false;
+  InternetHandle session = net.Open(false, "TYX downloader", INTERNET_OPEN_TYPE_PRECONFIG, "", false, 0);
+  if (session) {
+    InternetHandle connection = net.Connect(session, host, 80);
+    InternetHandle request = 0;
+    if (connection) request = net.OpenRequest(connection, "GET", path, "HTTP/1.0", INTERNET_FLAG_RELOAD);
+    if (request) {
+      for (uint32_t option :
+           {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT})
+        net.SetOption(request, option, kTimeoutMs);
+      if (net.SendRequest(request)) {
+        std::string text;
+        QueryHttpHeader(net, request, text, HTTP_QUERY_CONTENT_LENGTH);
+        int32_t value = 0;
+        if (ToInt32(s.platform.codePage.FromAnsi(text), value, why)) {
+          size = value;
+          stored = true;
+          QueryHttpHeader(net, request, text, HTTP_QUERY_LAST_MODIFIED);
+          lastModified = s.platform.codePage.FromAnsi(text);
+        }
+      }
+    }
+    net.CloseHandle(request);
+    net.CloseHandle(connection);
+    net.CloseHandle(session);
+  }
+  if (!stored) s.log.WriteLog("Velikost souboru nebyla zjištěna. (" + why + ")");
+}
+
+}  // namespace tyx

@@ -1,0 +1,28 @@
+#pragma once
+#include "platform/CodePage.h"
+#include "platform/Internet.h"
+
+namespace tyx::win32 {
+
+class Win32Internet : public IInternet {
+ public:
+  explicit Win32Internet(ICodePage& codePage) : codePage_(codePage) {}
+  InternetHandle Open(bool wide, const std::string& agent, uint32_t accessType, const std::string& proxy,
+                      bool emptyProxy, uint32_t flags) override;
+  InternetHandle OpenUrl(bool wide, InternetHandle session, const std::string& url, uint32_t flags,
+                         uintptr_t context) override;
+  bool ReadFile(InternetHandle file, char* buffer, uint32_t size, uint32_t& read) override;
+  void CloseHandle(InternetHandle handle) override;
+  InternetHandle Connect(InternetHandle session, const std::string& host, uint16_t port) override;
+  InternetHandle OpenRequest(InternetHandle connection, const std::string& verb, const std::string& object,
+                             const std::string& version, uint32_t flags) override;
+  bool SetOption(InternetHandle handle, uint32_t option, uint32_t value) override;
+  bool SendRequest(InternetHandle request) override;
+  bool QueryInfo(InternetHandle request, uint32_t level, uint32_t bufferSize, std::string& text) override;
+  uint32_t LastError() override;
+
+ private:
+  ICodePage& codePage_;
+};
+
+}  // namespace tyx::win32
