@@ -18,14 +18,20 @@ enable_testing()
 add_test(NAME unit COMMAND tyx_unit_tests --gtest_brief=1)
 
 # The Windows builds: i686 is what ships; this machine's kernel cannot run
-# 32-bit code, so Wine runs the x86_64 build of the same sources.
+# 32-bit code, so Wine runs the x86_64 build of the same sources. That one
+# knows the test web hosts, which resolve only inside the tests' namespace.
 include(ExternalProject)
+set(hosts_i686 ${TYX_HOST_NORVA} ${TYX_HOST_TALVIK} ${TYX_HOST_BREMO})
+set(hosts_x86_64 norva.tyx.test talvik.tyx.test bremo.tyx.test)
 foreach(arch i686 x86_64)
+  list(GET hosts_${arch} 0 norva)
+  list(GET hosts_${arch} 1 talvik)
+  list(GET hosts_${arch} 2 bremo)
   ExternalProject_Add(windows-${arch}
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
     BINARY_DIR ${CMAKE_BINARY_DIR}/windows-${arch}
     CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-${arch}.cmake -DCMAKE_BUILD_TYPE=Release
-               -DTYX_HOST_NORVA=${TYX_HOST_NORVA} -DTYX_HOST_TALVIK=${TYX_HOST_TALVIK} -DTYX_HOST_BREMO=${TYX_HOST_BREMO}
+               -DTYX_HOST_NORVA=${norva} -DTYX_HOST_TALVIK=${talvik} -DTYX_HOST_BREMO=${bremo}
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     USES_TERMINAL_BUILD ON)
@@ -48,6 +54,7 @@ add_test(NAME wine_cleanup COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tes
 add_test(NAME win32_layer COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/wine.py run
          ${TYX_WINE_BUILD}/TyxWin32Tests.exe --gtest_brief=1)
 add_test(NAME end_to_end COMMAND ${Python3_EXECUTABLE} -m unittest discover -s ${CMAKE_SOURCE_DIR}/tests/e2e -p "test_*.py")
+add_test(NAME web_update COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/webhost.py run-tests web_update_tests)
 set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${TYX_E2E_ENV}")
 set_tests_properties(wine_cleanup PROPERTIES FIXTURES_CLEANUP wine ENVIRONMENT "${TYX_E2E_ENV}")
-set_tests_properties(win32_layer end_to_end PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${TYX_E2E_ENV}")
+set_tests_properties(win32_layer end_to_end web_update PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${TYX_E2E_ENV}")

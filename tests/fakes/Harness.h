@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "fakes/Fakes.h"
-#include "fakes/Fakes2.h"
+#include "fakes/FakeOs.h"
+#include "fakes/FakeServices.h"
 #include "log/UpdateLog.h"
 #include "platform/Platform.h"
 

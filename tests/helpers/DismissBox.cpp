@@ -2,6 +2,9 @@
 // the given title, records "title|text" of each in the record file (UTF-8)
 // and closes it. Ends after `count` boxes or `seconds`.
 //   DismissBox.exe TITLE COUNT SECONDS RECORD
+// Or closes a top-level window as its user would, asking again until it has
+// gone (a window may ignore the request while it is busy):
+//   DismissBox.exe /close TITLE SECONDS
 #include <windows.h>
 
 #include <cstdlib>
@@ -25,9 +28,25 @@ void Append(const wchar_t* path, const std::string& line) {
   CloseHandle(h);
 }
 
+int CloseWindow(const wchar_t* title, DWORD deadline) {
+  HWND window = nullptr;
+  while (GetTickCount() < deadline) {
+    HWND found = FindWindowW(nullptr, title);
+    if (window && !found) return 0;
+    if (found) {
+      window = found;
+      PostMessageW(found, WM_CLOSE, 0, 0);
+    }
+    Sleep(250);
+  }
+  return 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 4 && std::wstring(argv[1]) == L"/close")
+    return CloseWindow(argv[2], GetTickCount() + static_cast<DWORD>(_wtoi(argv[3])) * 1000);
   if (argc < 5) return 2;
   const wchar_t* title = argv[1];
   int count = _wtoi(argv[2]);

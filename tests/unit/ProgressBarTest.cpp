@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/Fakes2.h"
+#include "fakes/FakeServices.h"
 
 namespace tyx {
 namespace {

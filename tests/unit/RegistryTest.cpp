@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/Fakes.h"
+#include "fakes/FakeOs.h"
 
 namespace tyx {
 namespace {

@@ -1,10 +1,10 @@
-#include "fakes/Fakes2.h"
+#include "fakes/FakeServices.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 
-#include "fakes/Fakes.h"
+#include "fakes/FakeOs.h"
 
 namespace tyx::test {
 

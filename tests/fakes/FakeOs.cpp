@@ -1,4 +1,4 @@
-#include "fakes/Fakes.h"
+#include "fakes/FakeOs.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,0 +1,212 @@
+#!/usr/bin/env python3
+"""The product web hosts for the web-update tests, inside a private network and mount namespace.
+
+  webhost.py run-tests MODULE...   makes the test CA, certificates and server configurations, then runs the
+                                   unittest modules in a namespace of their own (unshare) where the test host
+                                   names resolve to loopback and only the test CA is trusted
+Inside, WebHost() starts nginx (HTTPS on 443, plain HTTP on 80), tinyproxy on 127.0.0.1:8888 and a small
+misbehaving server, and stops them again.
+"""
+import os
+import shutil
+import signal
+import socket
+import ssl
+import subprocess
+import sys
+import threading
+import time
+
+import wine
+
+WORK = os.path.join(os.environ.get("TYX_WORK") or os.path.join(os.getcwd(), "e2e"), "webhost")
+NORVA, TALVIK, BREMO = "norva.tyx.test", "talvik.tyx.test", "bremo.tyx.test"
+ADDRESSES = {NORVA: "127.0.0.1", TALVIK: "127.0.0.3", BREMO: "127.0.0.2"}
+DOCROOT = os.path.join(WORK, "www")
+PROXY_LOG = os.path.join(WORK, "tinyproxy.log")
+
+
+def openssl(*args):
+    subprocess.run(["openssl"] + list(args), check=True, capture_output=True)
+
+
+def make_certificates():
+    """A test CA and a certificate for each host; Talvik's is signed by a CA nobody trusts."""
+    os.makedirs(WORK, exist_ok=True)
+    for ca in ("ca", "rogue-ca"):
+        openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "30", "-subj", f"/CN=TyxUpdate {ca}",
+                "-keyout", f"{WORK}/{ca}.key", "-out", f"{WORK}/{ca}.crt")
+    for host in (NORVA, TALVIK, BREMO):
+        ca = "rogue-ca" if host == TALVIK else "ca"
+        openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", f"/CN={host}", "-keyout", f"{WORK}/{host}.key",
+                "-out", f"{WORK}/{host}.csr")
+        with open(f"{WORK}/{host}.ext", "w") as f:
+            f.write(f"subjectAltName=DNS:{host}\nextendedKeyUsage=serverAuth\n")
+        openssl("x509", "-req", "-in", f"{WORK}/{host}.csr", "-CA", f"{WORK}/{ca}.crt", "-CAkey", f"{WORK}/{ca}.key",
+                "-CAcreateserial", "-days", "30", "-extfile", f"{WORK}/{host}.ext", "-out", f"{WORK}/{host}.crt")
+    shutil.copy(f"{WORK}/ca.crt", f"{WORK}/ca-bundle.crt")
+    with open(f"{WORK}/hosts", "w") as f:
+        f.write("127.0.0.1 localhost\n" + "".join(f"{a} {h}\n" for h, a in ADDRESSES.items()))
+
+
+def write_configs():
+    os.makedirs(DOCROOT, exist_ok=True)
+    with open(f"{WORK}/nginx.conf", "w") as f:
+        f.write(f"""user root;
+daemon off;
+worker_processes 1;
+pid {WORK}/nginx.pid;
+error_log {WORK}/nginx-error.log;
+events {{ worker_connections 64; }}
+http {{
+  access_log {WORK}/nginx-access.log;
+  default_type application/octet-stream;
+  server {{
+    listen 127.0.0.1:80;
+    listen 127.0.0.1:443 ssl;
+    server_name {NORVA};
+    ssl_certificate {WORK}/{NORVA}.crt;
+    ssl_certificate_key {WORK}/{NORVA}.key;
+    root {DOCROOT};
+  }}
+}}
+""")
+    with open(f"{WORK}/tinyproxy.conf", "w") as f:
+        f.write(f"""User root
+Group root
+Port 8888
+Listen 127.0.0.1
+Timeout 60
+LogFile "{PROXY_LOG}"
+LogLevel Connect
+MaxClients 10
+ConnectPort 443
+""")
+
+
+class Misbehaving:
+    """HTTPS and HTTP on one address with faults by path: a body cut off, a server error, a size query
+    without Content-Length or with one beyond 2^31; or (`slow`) a size query answered after two seconds."""
+
+    def __init__(self, address, host, slow=False):
+        self.slow = slow
+        self.sockets = []
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(f"{WORK}/{host}.crt", f"{WORK}/{host}.key")
+        for port, wrap in ((443, context), (80, None)):
+            s = socket.create_server((address, port))
+            s.settimeout(0.5)
+            self.sockets.append(s)
+            threading.Thread(target=self.serve, args=(s, wrap), daemon=True).start()
+
+    def serve(self, listener, context):
+        while listener.fileno() >= 0:
+            try:
+                conn, _ = listener.accept()
+            except (socket.timeout, OSError):
+                continue
+            threading.Thread(target=self.answer, args=(conn, context), daemon=True).start()
+
+    def answer(self, conn, context):
+        try:
+            if context:
+                conn = context.wrap_socket(conn, server_side=True)
+            request = b""
+            while b"\r\n\r\n" not in request:
+                chunk = conn.recv(4096)
+                if not chunk:
+                    return
+                request += chunk
+            path = request.split(b" ")[1].decode()
+            conn.sendall(self.response(path, context is not None))
+        except (OSError, ssl.SSLError):
+            pass
+        finally:
+            conn.close()
+
+    def response(self, path, https):
+        if not https and self.slow:
+            time.sleep(2)
+            return b"HTTP/1.0 200 OK\r\nContent-Length: 5004\r\n\r\n"
+        if not https:  # the size query
+            if "beta" in path:
+                return b"HTTP/1.0 200 OK\r\nContent-Length: 3000000000\r\n\r\n"
+            return b"HTTP/1.0 200 OK\r\nConnection: close\r\n\r\n" + b"x" * 100
+        if "beta" in path:
+            return b"HTTP/1.1 500 Internal Server Error\r\nContent-Length: 5\r\nConnection: close\r\n\r\noops!"
+        return b"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\nConnection: close\r\n\r\nMSCF" + b"\0" * 5000
+
+    def close(self):
+        for s in self.sockets:
+            s.close()
+
+
+class WebHost:
+    """The servers, for the length of a test module."""
+
+    def __enter__(self):
+        for stale in (PROXY_LOG,):
+            if os.path.exists(stale):
+                os.remove(stale)
+        self.processes = [
+            subprocess.Popen(["nginx", "-c", f"{WORK}/nginx.conf", "-p", WORK], stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL),
+            subprocess.Popen(["tinyproxy", "-d", "-c", f"{WORK}/tinyproxy.conf"], stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL),
+        ]
+        self.misbehaving = [Misbehaving(ADDRESSES[BREMO], BREMO), Misbehaving(ADDRESSES[TALVIK], TALVIK, slow=True)]
+        for port, address in ((443, "127.0.0.1"), (80, "127.0.0.1"), (8888, "127.0.0.1")):
+            for _ in range(100):
+                try:
+                    socket.create_connection((address, port), timeout=0.2).close()
+                    break
+                except OSError:
+                    time.sleep(0.05)
+        return self
+
+    def publish(self, path, data):
+        target = os.path.join(DOCROOT, path.lstrip("/"))
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        with open(target, "wb") as f:
+            f.write(data)
+
+    def proxy_log(self):
+        if not os.path.exists(PROXY_LOG):
+            return ""
+        with open(PROXY_LOG, errors="replace") as f:
+            return f.read()
+
+    def __exit__(self, *exc):
+        for m in self.misbehaving:
+            m.close()
+        for p in self.processes:
+            p.send_signal(signal.SIGTERM)
+            try:
+                p.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                p.kill()
+
+
+def run_tests(modules):
+    make_certificates()
+    write_configs()
+    # Wine's sockets belong to its server: it must run inside the namespace too, so the one of the other
+    # tests is stopped first and this one is stopped at the end.
+    env = wine.environment()
+    subprocess.run([wine.wineserver_binary(), "-k"], env=env, stderr=subprocess.DEVNULL)
+    subprocess.run([wine.wineserver_binary(), "-w"], env=env)
+    inner = ("set -e; ip link set lo up; mount --bind \"$1/hosts\" /etc/hosts; "
+             "mount --bind \"$1/ca-bundle.crt\" /etc/ssl/certs/ca-certificates.crt; "
+             "\"$2\" -p </dev/null >/dev/null 2>&1; shift 2; set +e; \"$@\"; rc=$?; "
+             "\"$WINESERVER\" -k 2>/dev/null; exit $rc")
+    here = os.path.dirname(os.path.abspath(__file__))
+    env["WINESERVER"] = wine.wineserver_binary()
+    command = ["unshare", "--net", "--mount", "--", "bash", "-c", inner, "_", WORK, wine.wineserver_binary(),
+               sys.executable, "-m", "unittest"] + modules
+    return subprocess.run(command, cwd=here, env=env).returncode
+
+
+if __name__ == "__main__":
+    if len(sys.argv) > 2 and sys.argv[1] == "run-tests":
+        sys.exit(run_tests(sys.argv[2:]))
+    sys.exit(__doc__)
