@@ -1,6 +1,10 @@
 #!/usr/bin/env python3
-"""The main job: a local update of a demo Norva installation by TyxUpdate.exe under Wine, on a display of
-its own (Xvfb) unless DISPLAY is set, then what changed in the application folder."""
+"""The main job: an update of a demo Norva installation by TyxUpdate.exe under Wine, on a display of its own
+(Xvfb) unless DISPLAY is set, then what changed in the application folder.
+
+  demo.py        a local update from the data folder
+  demo.py web    a web update from the local test host (nginx in a private network namespace)
+"""
 import hashlib
 import os
 import shutil
@@ -25,50 +29,83 @@ def snapshot(folder):
     return files
 
 
+def prepare():
+    inst = tyx_e2e.Installation("demo")
+    inst.add_stub("Norva.exe", marker=b"1.0")
+    inst.add_stub("tyxlibupdate.exe")
+    with open(os.path.join(inst.app, "qendata.mdb"), "wb") as f:
+        f.write(b"the customer's data")
+    with open(os.path.join(inst.app, "readme.txt"), "w") as f:
+        f.write("Norva 1.0\n")
+    package = os.path.join(inst.root, "update.cab")
+    tyx_e2e.make_package(package,
+                         {"NorvaV.exe": tyx_e2e.stub(b"2.0 V"), "NorvaXP.exe": tyx_e2e.stub(b"2.0 XP"),
+                          "readme.txt": b"Norva 2.0\n", "TyxUpdate.exe": b"next updater"},
+                         pack={"norvarep.dll": b"reports 2.0"})
+    return inst, package
+
+
+def update(inst, how):
+    before = snapshot(inst.app)
+    print(f"Demo installation: {inst.app}\n{how}")
+    print(f"Running TyxUpdate.exe \"{inst.command_line()}\"")
+    inst.run(inst.command_line())
+    started = inst.wait_started(2)
+    after = snapshot(inst.app)
+    print("\n--- Update.log ---")
+    for line in inst.log():
+        print(line)
+    print("\n--- What changed in the application folder ---")
+    for name in sorted(set(before) | set(after)):
+        if name == "started.log":
+            continue
+        if name not in before:
+            print(f"  new      {name}")
+        elif name not in after:
+            print(f"  removed  {name}")
+        elif before[name] != after[name]:
+            print(f"  replaced {name}")
+    print(f"  Norva.exe is now build {tyx_e2e.marker_of(inst.read('Norva.exe')).decode()}")
+    print("\n--- Programs started after the update ---")
+    for line in started:
+        print("  " + line)
+
+
+def local_update():
+    inst, package = prepare()
+    shutil.copy(package, os.path.join(inst.data, "update.cab"))
+    tyx_e2e.reg_set(inst.key("Norva"), "NEWVERTYPE", "0")
+    update(inst, f"Package: {inst.data}/update.cab (local update, NEWVERTYPE 0)")
+
+
+def web_update():
+    """Runs inside the test hosts' namespace."""
+    import webhost
+    inst, package = prepare()
+    tyx_e2e.reg_set(inst.key("Norva"), "NEWVERTYPE", "1")
+    with webhost.WebHost() as host, open(package, "rb") as f:
+        host.publish("/tyx/norva/newverall/update.cab", f.read())
+        update(inst, f"Package: https://{webhost.NORVA}/tyx/norva/newverall/update.cab on the local test host "
+                     "(web update, NEWVERTYPE 1)")
+
+
 def main():
-    own_display = "DISPLAY" not in os.environ
-    if not own_display:
+    if sys.argv[1:] == ["--inside"]:
+        return web_update()
+    web = sys.argv[1:] == ["web"]
+    if sys.argv[1:] not in ([], ["web"]):
+        sys.exit("usage: demo.py [web]")
+    if "DISPLAY" in os.environ:
         os.environ["TYX_USE_DISPLAY"] = "1"
     wine.setup()
     try:
-        inst = tyx_e2e.Installation("demo")
-        inst.add_stub("Norva.exe", marker=b"1.0")
-        inst.add_stub("tyxlibupdate.exe")
-        with open(os.path.join(inst.app, "qendata.mdb"), "wb") as f:
-            f.write(b"the customer's data")
-        with open(os.path.join(inst.app, "readme.txt"), "w") as f:
-            f.write("Norva 1.0\n")
-        tyx_e2e.make_package(os.path.join(inst.data, "update.cab"),
-                             {"NorvaV.exe": tyx_e2e.stub(b"2.0 V"), "NorvaXP.exe": tyx_e2e.stub(b"2.0 XP"),
-                              "readme.txt": b"Norva 2.0\n", "TyxUpdate.exe": b"next updater"},
-                             pack={"norvarep.dll": b"reports 2.0"})
-        tyx_e2e.reg_set(inst.key("Norva"), "NEWVERTYPE", "0")
-        before = snapshot(inst.app)
-        print(f"Demo installation: {inst.app}\nPackage: {inst.data}/update.cab (local update, NEWVERTYPE 0)")
-        print(f"Running TyxUpdate.exe \"{inst.command_line()}\"" + (" on Xvfb" if own_display else ""))
-        inst.run(inst.command_line())
-        started = inst.wait_started(2)
-        after = snapshot(inst.app)
-        print("\n--- Update.log ---")
-        for line in inst.log():
-            print(line)
-        print("\n--- What changed in the application folder ---")
-        for name in sorted(set(before) | set(after)):
-            if name == "started.log":
-                continue
-            if name not in before:
-                print(f"  new      {name}")
-            elif name not in after:
-                print(f"  removed  {name}")
-            elif before[name] != after[name]:
-                print(f"  replaced {name}")
-        print(f"  Norva.exe is now build {tyx_e2e.marker_of(inst.read('Norva.exe')).decode()}")
-        print("\n--- Programs started after the update ---")
-        for line in started:
-            print("  " + line)
+        if web:
+            import webhost
+            return webhost.run_in_namespace([sys.executable, os.path.abspath(__file__), "--inside"])
+        local_update()
     finally:
         wine.cleanup()
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

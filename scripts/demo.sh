@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset native >/dev/null
 cmake --build --preset native >/dev/null
-python3 scripts/demo.py
+python3 scripts/demo.py "$@"

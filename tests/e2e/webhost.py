@@ -4,6 +4,7 @@
   webhost.py run-tests MODULE...   makes the test CA, certificates and server configurations, then runs the
                                    unittest modules in a namespace of their own (unshare) where the test host
                                    names resolve to loopback and only the test CA is trusted
+run_in_namespace() does the same for any command (the demo's web update).
 Inside, WebHost() starts nginx (HTTPS on 443, plain HTTP on 80), tinyproxy on 127.0.0.1:8888 and a small
 misbehaving server, and stops them again.
 """
@@ -23,6 +24,7 @@ WORK = os.path.join(os.environ.get("TYX_WORK") or os.path.join(os.getcwd(), "e2e
 NORVA, TALVIK, BREMO = "norva.tyx.test", "talvik.tyx.test", "bremo.tyx.test"
 ADDRESSES = {NORVA: "127.0.0.1", TALVIK: "127.0.0.3", BREMO: "127.0.0.2"}
 DOCROOT = os.path.join(WORK, "www")
+ACCESS_LOG = os.path.join(WORK, "nginx-access.log")
 PROXY_LOG = os.path.join(WORK, "tinyproxy.log")
 
 
@@ -59,7 +61,8 @@ pid {WORK}/nginx.pid;
 error_log {WORK}/nginx-error.log;
 events {{ worker_connections 64; }}
 http {{
-  access_log {WORK}/nginx-access.log;
+  log_format timed '$scheme $request_uri $status $body_bytes_sent $request_time';
+  access_log {ACCESS_LOG} timed;
   default_type application/octet-stream;
   server {{
     listen 127.0.0.1:80;
@@ -187,26 +190,26 @@ class WebHost:
                 p.kill()
 
 
-def run_tests(modules):
+def run_in_namespace(command):
+    """Runs the command where the test hosts resolve to loopback and only the test CA is trusted. Wine's
+    sockets belong to its server, so the server runs in there too: one outside is stopped first, the one
+    inside at the end."""
     make_certificates()
     write_configs()
-    # Wine's sockets belong to its server: it must run inside the namespace too, so the one of the other
-    # tests is stopped first and this one is stopped at the end.
     env = wine.environment()
-    subprocess.run([wine.wineserver_binary(), "-k"], env=env, stderr=subprocess.DEVNULL)
-    subprocess.run([wine.wineserver_binary(), "-w"], env=env)
+    env["WINESERVER"] = wine.wineserver_binary()
+    subprocess.run([env["WINESERVER"], "-k"], env=env, stderr=subprocess.DEVNULL)
+    subprocess.run([env["WINESERVER"], "-w"], env=env)
     inner = ("set -e; ip link set lo up; mount --bind \"$1/hosts\" /etc/hosts; "
              "mount --bind \"$1/ca-bundle.crt\" /etc/ssl/certs/ca-certificates.crt; "
-             "\"$2\" -p </dev/null >/dev/null 2>&1; shift 2; set +e; \"$@\"; rc=$?; "
+             "\"$WINESERVER\" -p </dev/null >/dev/null 2>&1; shift; set +e; \"$@\"; rc=$?; "
              "\"$WINESERVER\" -k 2>/dev/null; exit $rc")
     here = os.path.dirname(os.path.abspath(__file__))
-    env["WINESERVER"] = wine.wineserver_binary()
-    command = ["unshare", "--net", "--mount", "--", "bash", "-c", inner, "_", WORK, wine.wineserver_binary(),
-               sys.executable, "-m", "unittest"] + modules
-    return subprocess.run(command, cwd=here, env=env).returncode
+    full = ["unshare", "--net", "--mount", "--", "bash", "-c", inner, "_", WORK] + list(command)
+    return subprocess.run(full, cwd=here, env=env).returncode
 
 
 if __name__ == "__main__":
     if len(sys.argv) > 2 and sys.argv[1] == "run-tests":
-        sys.exit(run_tests(sys.argv[2:]))
+        sys.exit(run_in_namespace([sys.executable, "-m", "unittest"] + sys.argv[2:]))
     sys.exit(__doc__)
