@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace tyx {
@@ -10,6 +11,10 @@ class IProcess {
   virtual std::string CommandLine() = 0;
   // The folder of the running executable, without a trailing backslash.
   virtual std::string OwnFolder() = 0;
+  // Waits up to `timeoutMs` for the lock that one updater of this user holds
+  // at a time, for as long as it runs (the staging folder and the temporary
+  // update.cab are shared); false when another still has it.
+  virtual bool WaitForRunLock(uint32_t timeoutMs) = 0;
 };
 
 }  // namespace tyx

@@ -23,6 +23,20 @@ bool ProbeFolder(IFileSystem& files, Run& run) {
   return false;
 }
 
+// An installation renamed to another executable name keeps the edition
+// builds beside it, so the probe finds the product again; the registry then
+// still names the executable the user starts, which is the one to update.
+void PreferRegisteredName(IFileSystem& files, RegistryAccess& registry, Run& run) {
+  const std::string valueBase = ReplaceAll(run.gAppPath, "\\", "/");
+  std::string exe, type;
+  registry.ReadText(kTyxKey, valueBase + "/exe", exe);
+  registry.ReadText(kTyxKey, valueBase + "/typ", type);
+  const Product* product = FindProduct(Trim(type));
+  const std::string name = Trim(exe) + ".exe";
+  if (Trim(exe).empty() || !product || product->name != run.gProduct) return;
+  if (files.FileExists(run.gAppPath + "\\" + name)) run.cApp = name;
+}
+
 bool ReadFromRegistry(IFileSystem& files, RegistryAccess& registry, UpdateLog& log, Run& run) {
   const std::string valueBase = ReplaceAll(run.gAppPath, "\\", "/");
   std::string exe;
@@ -56,7 +70,9 @@ bool ReadFromRegistry(IFileSystem& files, RegistryAccess& registry, UpdateLog& l
 }  // namespace
 
 bool IdentifyProduct(IFileSystem& files, RegistryAccess& registry, UpdateLog& log, Run& run) {
-  return ProbeFolder(files, run) || ReadFromRegistry(files, registry, log, run);
+  if (!ProbeFolder(files, run)) return ReadFromRegistry(files, registry, log, run);
+  PreferRegisteredName(files, registry, run);
+  return true;
 }
 
 }  // namespace tyx

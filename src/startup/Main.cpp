@@ -7,12 +7,21 @@
 #include "window/UpdateForm.h"
 
 namespace tyx {
+namespace {
+
+// Long enough for another run's download and installation, short enough that
+// nobody waits long without a window.
+constexpr uint32_t kRunLockWaitMs = 120000;
+
+}  // namespace
 
 int Main(Platform& platform, IWindow& window) {
   UpdateLog log(platform.files, platform.system, platform.codePage, platform.process.OwnFolder());
   std::optional<Run> run = StartUp(platform, log);
   if (!run) return 0;
-  if (PrepareStagingFolder(platform.files, log, *run)) {
+  if (!platform.process.WaitForRunLock(kRunLockWaitMs)) {
+    log.WriteLog("Jiná aktualizace právě probíhá. Aktualizace nebude provedena.");
+  } else if (PrepareStagingFolder(platform.files, log, *run)) {
     Session session{*run, platform, log, window, {}};
     UpdateForm form(session);
     form.ShowMainForm();

@@ -1,5 +1,7 @@
 """Local updates from the data folder, run by the real TyxUpdate.exe under Wine."""
+import datetime
 import os
+import re
 import shutil
 import time
 import unittest
@@ -16,6 +18,14 @@ def text_of(path):
         return ""
     with open(path, encoding="utf-8") as f:
         return f.read()
+
+
+def log_times(inst):
+    """The time stamps of an installation's Update.log ("7. 12. 2026 11:22:59")."""
+    with open(os.path.join(inst.own, "Update.log"), "rb") as f:
+        stamps = [line[1:line.index(b"]")].decode() for line in f.read().split(b"\r\n") if line]
+    return [datetime.datetime(*(int(p) for p in reversed(re.split(r"[. ]+", s.strip())[:3])),
+                              *(int(p) for p in s.split()[-1].split(":"))) for s in stamps]
 
 
 class LocalUpdate(WineTestCase):
@@ -81,6 +91,14 @@ class LocalUpdate(WineTestCase):
         self.assertFalse(os.path.exists(os.path.join(inst.app, "Norva.exe")))
         self.assertEqual(marker_of(inst.read("OldVer", os.path.basename(inst.backups()[0]), "kasa.exe")), b"old")
         self.assertIn("started kasa.exe|", inst.wait_started(2))
+        # The edition builds now lie beside kasa.exe; the next update must still reach kasa.exe.
+        self.assertTrue(os.path.exists(os.path.join(inst.app, "NorvaV.exe")))
+        make_package(os.path.join(inst.data, "update.cab"), {"NorvaV.exe": stub(b"V2"), "NorvaXP.exe": stub(b"XP2")})
+        time.sleep(1)  # a backup folder of its own (named by the second)
+        inst.run(inst.command_line())
+        self.assertEqual(inst.log()[-1], DONE)
+        self.assertEqual(marker_of(inst.read("kasa.exe")), b"V2")
+        self.assertFalse(os.path.exists(os.path.join(inst.app, "Norva.exe")))
 
     def test_running_instance_is_asked_to_quit_and_awaited(self):
         inst = self.prepare("running", "Norva")
@@ -104,6 +122,24 @@ class LocalUpdate(WineTestCase):
         log = inst.log()
         self.assertIn("Pokus o zavření aplikace Kartotéka Norva", log)
         self.assertEqual(log[-1], DONE)
+
+    def test_two_runs_at_once_take_turns(self):
+        first = self.prepare("twice-norva", "Norva")
+        second = self.prepare("twice-bremo", "Bremo")
+        running = background([os.path.join(first.own, "TyxUpdate.exe"), first.command_line()])
+        time.sleep(0.5)
+        second.run(second.command_line())
+        running.wait(timeout=120)
+        self.assertEqual(first.log()[-1], DONE)
+        self.assertEqual(second.log()[-1], DONE)
+        self.assertEqual(marker_of(first.read("Norva.exe")), b"V")
+        self.assertEqual(marker_of(second.read("Bremo.exe")), b"V")
+        self.assertFalse(os.path.exists(os.path.join(first.app, "BremoV.exe")))
+        self.assertFalse(os.path.exists(os.path.join(second.app, "NorvaV.exe")))
+        earlier, later = sorted((log_times(first), log_times(second)))
+        # The first run's window stays 3 s after its last line; the second starts its steps 1 s after its own
+        # window has opened, which it may do only once the first has ended.
+        self.assertGreaterEqual((later[0] - earlier[-1]).total_seconds(), 3, "the second run waited")
 
     def test_read_only_target_fails_keeps_the_backup_and_restarts(self):
         inst = self.prepare("locked", "Talvik", files={"TalvikV.exe": stub(b"V"), "zz.dll": b"new"})

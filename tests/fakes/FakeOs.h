@@ -124,7 +124,9 @@ class FakeProcess : public IProcess {
  public:
   std::string CommandLine() override { return commandLine; }
   std::string OwnFolder() override { return ownFolder; }
+  bool WaitForRunLock(uint32_t) override { return lockFree; }
   std::string commandLine, ownFolder;
+  bool lockFree = true;
 };
 
 class FakeDialogs : public IDialogs {

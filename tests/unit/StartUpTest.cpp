@@ -4,6 +4,7 @@
 
 #include "fakes/Harness.h"
 #include "startup/Catalogue.h"
+#include "startup/Main.h"
 #include "startup/StagingFolder.h"
 
 namespace tyx {
@@ -66,6 +67,44 @@ TEST_F(StartUpTest, RegistryNamesTheExecutableAndTheType) {
   EXPECT_EQ(run->cApp, "kasa.exe");
   EXPECT_EQ(run->gProduct, "Norva");
   EXPECT_EQ(h.registry.open, 0);
+}
+
+// A second update of an installation renamed to kasa.exe: the edition builds
+// the first one left make the probe succeed, but kasa.exe is what is started.
+TEST_F(StartUpTest, RenamedInstallationKeepsItsRegisteredName) {
+  h.dir.Write("app/kasa.exe", "");
+  h.dir.Write("app/NorvaV.exe", "");
+  h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/exe", "kasa");
+  h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/typ", "Norva");
+  auto run = Start("app");
+  ASSERT_TRUE(run);
+  EXPECT_EQ(run->gProduct, "Norva");
+  EXPECT_EQ(run->cApp, "kasa.exe");
+}
+
+TEST_F(StartUpTest, RegisteredNameOfAnotherProductOrAMissingFileIsIgnored) {
+  h.dir.Write("app/NorvaV.exe", "");
+  h.dir.Write("app/kasa.exe", "");
+  h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/exe", "kasa");
+  h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/typ", "Bremo");
+  EXPECT_EQ(Start("app")->cApp, "Norva.exe");
+  h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/typ", "Norva");
+  h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/exe", "pokladna");
+  EXPECT_EQ(Start("app")->cApp, "Norva.exe");
+}
+
+TEST_F(StartUpTest, AnotherRunningUpdateIsWaitedForThenLeftAlone) {
+  h.dir.Write("app/Bremo.exe", "");
+  h.dir.Write("temp/TyxNewVer/update.cab", "the other run's package");
+  h.process.commandLine = h.dir.Path("data") + "," + h.dir.Path("app") + ",Bremo.exe";
+  h.process.lockFree = false;
+  test::FakeWindow window;
+  EXPECT_EQ(Main(h.platform, window), 0);
+  EXPECT_EQ(h.LogMessages(),
+            (std::vector<std::string>{"Jiná aktualizace právě probíhá. Aktualizace nebude provedena."}));
+  EXPECT_EQ(h.dir.Read("temp/TyxNewVer/update.cab"), "the other run's package");
+  ASSERT_EQ(h.shell.started.size(), 1u);
+  EXPECT_EQ(h.shell.started[0].file, h.dir.Path("app") + "\\Bremo.exe");
 }
 
 TEST_F(StartUpTest, FailedIdentificationLogsWhyAndEnds) {

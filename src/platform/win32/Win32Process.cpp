@@ -29,4 +29,12 @@ std::string Win32Process::OwnFolder() {
   return Utf8(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash));
 }
 
+bool Win32Process::WaitForRunLock(uint32_t timeoutMs) {
+  // Held until the process ends; Windows releases it then, also after a crash.
+  HANDLE lock = CreateMutexW(nullptr, FALSE, L"Local\\TyxUpdate.Run");
+  if (!lock) return true;  // no lock to be had: run as before rather than never
+  DWORD result = WaitForSingleObject(lock, timeoutMs);
+  return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+}
+
 }  // namespace tyx::win32
