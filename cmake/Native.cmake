@@ -58,3 +58,12 @@ add_test(NAME web_update COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests
 set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${TYX_E2E_ENV}")
 set_tests_properties(wine_cleanup PROPERTIES FIXTURES_CLEANUP wine ENVIRONMENT "${TYX_E2E_ENV}")
 set_tests_properties(win32_layer end_to_end web_update PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${TYX_E2E_ENV}")
+
+# Fuzzing: libFuzzer needs clang; a short budget in every test run.
+ExternalProject_Add(fuzzers
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}/tests/fuzz
+  BINARY_DIR ${CMAKE_BINARY_DIR}/fuzz
+  CMAKE_ARGS -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  INSTALL_COMMAND ""
+  BUILD_ALWAYS ON)
+add_test(NAME fuzz COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/fuzz/run_fuzzers.py ${CMAKE_BINARY_DIR}/fuzz)

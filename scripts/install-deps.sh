@@ -5,7 +5,7 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ clang googletest
       g++-mingw-w64-i686 mingw-w64-i686-dev
       wine wine32 xvfb xauth x11-apps imagemagick
-      gcab nginx-light tinyproxy openssl iproute2 util-linux curl cabextract time python3 locales)
+      libclang-rt-14-dev gcab nginx-light tinyproxy openssl iproute2 util-linux curl cabextract time python3 locales)
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
   need_update=1

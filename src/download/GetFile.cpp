@@ -33,7 +33,8 @@ std::string FreshTempPath(Session& s) {
 
 void CheckStatus(IInternet& net, InternetHandle url) {
   std::string status;
-  if (!net.QueryInfo(url, HTTP_QUERY_STATUS_CODE, 32, status)) return;  // not HTTP: nothing to check
+  // Every https answer has a status; one that cannot be read is no proof of success.
+  if (!net.QueryInfo(url, HTTP_QUERY_STATUS_CODE, 32, status)) throw Failed{3, "Server neodpověděl stavem HTTP"};
   status = status.substr(0, status.find('\0'));
   if (status == "200") return;
   if (status == "404") throw Failed{2, ""};

@@ -84,7 +84,7 @@ TEST_F(DownloadTest, FailuresNeverReplaceTheDestination) {
     uint8_t code;
     std::string error;
   };
-  Response notFound, serverError, cut, readFails, shortBody;
+  Response notFound, serverError, noStatus, readFails, shortBody;
   notFound.status = "404";
   serverError.status = "500";
   serverError.body = "<html>error</html>";
@@ -92,7 +92,10 @@ TEST_F(DownloadTest, FailuresNeverReplaceTheDestination) {
   readFails.failReadAfter = 8192;
   shortBody.body = "MSCF part";
   shortBody.contentLength = "100000";
+  noStatus.status = "";
+  noStatus.body = "MSCF";
   const Case cases[] = {{notFound, 2, ""},
+                        {noStatus, 3, "Server neodpověděl stavem HTTP"},
                         {serverError, 3, "Server odpověděl stavem HTTP 500"},
                         {readFails, 3, "Přenos souboru byl přerušen (chyba 12002)"},
                         {shortBody, 3, "Soubor nebyl stažen celý (9 z 100000 bajtů)"}};
@@ -105,6 +108,23 @@ TEST_F(DownloadTest, FailuresNeverReplaceTheDestination) {
     EXPECT_EQ(Staged(), "older package");
     ExpectNothingLeftOpen();
   }
+}
+
+TEST_F(DownloadTest, Type2CopyThatFailsIsShownAndTheUpdateGoesOn) {
+  h.form().mNewVerType = "2";
+  h.form().mHost = "norva.tyx.invalid";
+  h.form().mPath = "/tyx/norva/newverall/";
+  h.internet.responses[kUrl].body = "MSCF";
+  h.dir.Write("data/update.cab", "older package");
+  h.files.locked.push_back(h.run.gDataPath + "\\update.cab");
+  DownloadUpdate(h.session);
+  const auto& shown = h.window.statusHistory;
+  EXPECT_NE(std::find(shown.begin(), shown.end(),
+                      "Aktualizační soubor nelze uložit do adresáře s daty (Permission denied)"),
+            shown.end());
+  EXPECT_EQ(h.dir.Read("data/update.cab"), "older package");
+  EXPECT_EQ(h.cabinet.iterations, 1);  // extraction still runs
+  EXPECT_TRUE(h.window.timers[1]);
 }
 
 TEST_F(DownloadTest, FullDiskIsAFailure) {

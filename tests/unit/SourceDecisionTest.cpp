@@ -23,6 +23,18 @@ TEST(SourceDecision, LocalTypeWithoutPackageSaysSoAndEnds) {
   EXPECT_FALSE(h.dir.Exists("temp/update.cab"));  // a stale package never survives
 }
 
+TEST(SourceDecision, LocalPackageThatCannotBeCopiedSaysSoAndEnds) {
+  SessionHarness h;
+  h.registry.SetText(h.run.gRegKey + h.run.gRegSubKey, "NEWVERTYPE", "0");
+  h.dir.Write("data/update.cab", "MSCF");
+  h.files.locked.push_back(h.run.gTempPath + "\\update.cab");
+  DecideSource(h.session);
+  EXPECT_EQ(h.window.statusCaption, "Aktualizační soubor 'update.cab' nelze připravit k rozbalení (Permission denied)");
+  EXPECT_EQ(h.LogMessages().back(), h.window.statusCaption);
+  EXPECT_TRUE(h.window.timers[1]);  // the window closes, the application is restarted
+  EXPECT_EQ(h.cabinet.iterations, 0);
+}
+
 TEST(SourceDecision, OnlyExactlyZeroIsLocal) {
   for (const char* type : {"0 ", "00", "01", ""}) {
     SessionHarness h;
