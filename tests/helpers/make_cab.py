@@ -31,10 +31,10 @@ def cabinet(entries):
 
 
 if __name__ == "__main__":
-    out, specs = sys.argv[1], sys.argv[2:]
+    out, arguments = sys.argv[1], sys.argv[2:]
     entries = []
-    for spec in specs:
-        name, _, path = spec.partition("=")
+    for argument in arguments:
+        name, _, path = argument.partition("=")
         with open(path, "rb") as f:
             entries.append((name.encode("cp1250"), f.read()))
     with open(out, "wb") as f:
