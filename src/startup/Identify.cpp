@@ -9,6 +9,9 @@ namespace {
 const char kTyxKey[] = "Software\\Tyx\\";
 const char kNoUpdate[] = " Aktualizace nebude provedena.";
 
+// The application folder as the values under Software\Tyx name it.
+std::string ValueBase(const Run& run) { return ReplaceAll(run.gAppPath, "\\", "/"); }
+
 bool ProbeFolder(IFileSystem& files, Run& run) {
   for (const Product& p : kCatalogue) {
     for (const char* exe : {p.executable, p.xpBuild, p.vBuild}) {
@@ -27,18 +30,17 @@ bool ProbeFolder(IFileSystem& files, Run& run) {
 // builds beside it, so the probe finds the product again; the registry then
 // still names the executable the user starts, which is the one to update.
 void PreferRegisteredName(IFileSystem& files, RegistryAccess& registry, Run& run) {
-  const std::string valueBase = ReplaceAll(run.gAppPath, "\\", "/");
   std::string exe, type;
-  registry.ReadText(kTyxKey, valueBase + "/exe", exe);
-  registry.ReadText(kTyxKey, valueBase + "/typ", type);
+  registry.ReadText(kTyxKey, ValueBase(run) + "/exe", exe);
+  registry.ReadText(kTyxKey, ValueBase(run) + "/typ", type);
+  exe = Trim(exe);
   const Product* product = FindProduct(Trim(type));
-  const std::string name = Trim(exe) + ".exe";
-  if (Trim(exe).empty() || !product || product->name != run.gProduct) return;
-  if (files.FileExists(run.gAppPath + "\\" + name)) run.cApp = name;
+  if (exe.empty() || !product || product->name != run.gProduct) return;
+  if (files.FileExists(run.gAppPath + "\\" + exe + ".exe")) run.cApp = exe + ".exe";
 }
 
 bool ReadFromRegistry(IFileSystem& files, RegistryAccess& registry, UpdateLog& log, Run& run) {
-  const std::string valueBase = ReplaceAll(run.gAppPath, "\\", "/");
+  const std::string valueBase = ValueBase(run);
   std::string exe;
   registry.ReadText(kTyxKey, valueBase + "/exe", exe);
   if (exe.empty()) {

@@ -1,13 +1,12 @@
 """Web updates of the real TyxUpdate.exe under Wine against the test web hosts (run by webhost.py, inside
 the namespace where the hosts resolve and only the test CA is trusted)."""
 import os
-import subprocess
 import time
 import unittest
 
 import wine
-from tyx_e2e import (BUILD, USER_TEMP, Installation, WineTestCase, make_package, marker_of, reg_delete, reg_set,
-                     stub)
+from tyx_e2e import (BUILD, USER_TEMP, Installation, WineTestCase, background, make_package, marker_of, reg_delete,
+                     reg_set, stub)
 from webhost import NORVA, WebHost
 
 DONE = "Aktualizace provedena"
@@ -44,9 +43,7 @@ class WebUpdate(WineTestCase):
 
     def run_failing(self, inst, command_line, failure):
         """A failed download leaves the window open: wait for the failure, then close it as the user would."""
-        updater = subprocess.Popen([wine.wine_binary(), os.path.join(inst.own, "TyxUpdate.exe"), command_line],
-                                   env=wine.environment(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
+        updater = background([os.path.join(inst.own, "TyxUpdate.exe"), command_line])
         deadline = time.time() + 90
         while time.time() < deadline and failure not in inst.log():
             time.sleep(0.2)

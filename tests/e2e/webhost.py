@@ -148,9 +148,8 @@ class WebHost:
     """The servers, for the length of a test module."""
 
     def __enter__(self):
-        for stale in (PROXY_LOG,):
-            if os.path.exists(stale):
-                os.remove(stale)
+        if os.path.exists(PROXY_LOG):
+            os.remove(PROXY_LOG)
         self.processes = [
             subprocess.Popen(["nginx", "-c", f"{WORK}/nginx.conf", "-p", WORK], stdout=subprocess.DEVNULL,
                              stderr=subprocess.DEVNULL),

@@ -24,6 +24,11 @@ class StartUpTest : public ::testing::Test {
       if (c == '\\') c = '/';
     return base;
   }
+  // The executable and the product type the registry gives for <tmp>\app.
+  void Register(const std::string& exe, const std::string& type) {
+    h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/exe", exe);
+    h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/typ", type);
+  }
   Harness h;
 };
 
@@ -60,8 +65,7 @@ TEST_F(StartUpTest, EmptyCommandLineUsesTheUpdatersOwnFolder) {
 
 TEST_F(StartUpTest, RegistryNamesTheExecutableAndTheType) {
   h.dir.Write("app/kasa.exe", "");
-  h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/exe", " kasa ");
-  h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/typ", "Norva ");
+  Register(" kasa ", "Norva ");
   auto run = Start("app");
   ASSERT_TRUE(run);
   EXPECT_EQ(run->cApp, "kasa.exe");
@@ -74,8 +78,7 @@ TEST_F(StartUpTest, RegistryNamesTheExecutableAndTheType) {
 TEST_F(StartUpTest, RenamedInstallationKeepsItsRegisteredName) {
   h.dir.Write("app/kasa.exe", "");
   h.dir.Write("app/NorvaV.exe", "");
-  h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/exe", "kasa");
-  h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/typ", "Norva");
+  Register("kasa", "Norva");
   auto run = Start("app");
   ASSERT_TRUE(run);
   EXPECT_EQ(run->gProduct, "Norva");
@@ -85,11 +88,9 @@ TEST_F(StartUpTest, RenamedInstallationKeepsItsRegisteredName) {
 TEST_F(StartUpTest, RegisteredNameOfAnotherProductOrAMissingFileIsIgnored) {
   h.dir.Write("app/NorvaV.exe", "");
   h.dir.Write("app/kasa.exe", "");
-  h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/exe", "kasa");
-  h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/typ", "Bremo");
+  Register("kasa", "Bremo");
   EXPECT_EQ(Start("app")->cApp, "Norva.exe");
-  h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/typ", "Norva");
-  h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/exe", "pokladna");
+  Register("pokladna", "Norva");
   EXPECT_EQ(Start("app")->cApp, "Norva.exe");
 }
 
@@ -137,8 +138,7 @@ TEST_F(StartUpTest, EachRegistryFailureHasItsOwnLine) {
 TEST_F(StartUpTest, LongExeValueIsReadWhole) {
   std::string name(248, 'k');  // with the blanks, longer than the first buffer
   h.dir.Write("app/" + name + ".exe", "");
-  h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/exe", std::string(10, ' ') + name);
-  h.registry.SetText("Software\\Tyx\\", ValueBase("app") + "/typ", "Bremo");
+  Register(std::string(10, ' ') + name, "Bremo");
   auto run = Start("app");
   ASSERT_TRUE(run);
   EXPECT_EQ(run->cApp, name + ".exe");
