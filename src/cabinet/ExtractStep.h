@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "cabinet/CabFile.h"
-#include "window/Session.h"
+#include "session/Session.h"
 
 namespace tyx {
 

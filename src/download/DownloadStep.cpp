@@ -1,9 +1,7 @@
 #include "download/DownloadStep.h"
 
-#include "cabinet/ExtractStep.h"
 #include "download/GetFile.h"
 #include "download/GetHttpInfo.h"
-#include "install/InstallUpdate.h"
 #include "platform/ErrorRecord.h"
 
 namespace tyx {
@@ -34,8 +32,8 @@ void ShareWithDataFolder(Session& s) {
 
 }  // namespace
 
-void DownloadUpdate(Session& s) {
-  if (!s.form.mNewVerType) return;
+bool DownloadUpdate(Session& s) {
+  if (!s.form.mNewVerType) return false;
   const std::string remote = s.form.mPath + kPackage;
   s.window.SetCaption(Label::Status, "Výpočet velikosti souboru");
   s.log.WriteLog(std::string("Výpočet velikosti souboru ") + kPackage);
@@ -62,12 +60,11 @@ void DownloadUpdate(Session& s) {
     RemovePartialPackage(s);
     // The window stays open with the message until the user closes it.
     s.window.SetMousePointer(MousePointer::Default);
-    return;
+    return false;
   }
   s.ShowStatus("Stažení souborů dokončeno");
   if (*s.form.mNewVerType == "2") ShareWithDataFolder(s);
-  if (ExtractUpdate(s) == 0) InstallUpdate(s);
-  s.window.EnableTimer(Timer::End, true);
+  return true;
 }
 
 }  // namespace tyx

@@ -1,9 +1,11 @@
 #pragma once
-#include "window/Session.h"
+#include "session/Session.h"
 
 namespace tyx {
 
-// The web update: size query, download, extraction and installation.
-void DownloadUpdate(Session& session);
+// The web download: size query, then update.cab into gTempPath. True once it
+// is there; a failure is shown and leaves no package behind. Does nothing
+// while mNewVerType is unset.
+bool DownloadUpdate(Session& session);
 
 }  // namespace tyx

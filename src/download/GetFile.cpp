@@ -5,7 +5,7 @@
 
 #include "platform/ErrorRecord.h"
 #include "platform/VersionInfo.h"
-#include "window/ProgressBar.h"
+#include "session/ProgressBar.h"
 
 namespace tyx {
 namespace {

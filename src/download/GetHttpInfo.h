@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "window/Session.h"
+#include "session/Session.h"
 
 namespace tyx {
 

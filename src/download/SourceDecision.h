@@ -1,11 +1,14 @@
 #pragma once
-#include "window/Session.h"
+#include "session/Session.h"
 
 namespace tyx {
 
-// The main timer's work: reads the update type and the proxy settings, then
-// runs a local update from the data folder or the web download.
-void DecideSource(Session& session);
+enum class UpdateSource { Local, Web };
+
+// Reads the update type and the proxy settings; for a web update also sets
+// the web source by the channel.
+UpdateSource DecideSource(Session& session);
+// Set mHost and mPath from the product's release or beta folder.
 void SetReleaseSource(Session& session);
 void SetBetaSource(Session& session);
 

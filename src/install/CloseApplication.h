@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "window/Session.h"
+#include "session/Session.h"
 
 namespace tyx {
 

@@ -2,7 +2,7 @@
 #include <functional>
 
 #include "platform/Platform.h"
-#include "startup/Run.h"
+#include "session/Run.h"
 
 namespace tyx {
 

@@ -5,7 +5,7 @@
 #include "install/EditionBuilds.h"
 #include "platform/ErrorRecord.h"
 #include "platform/Text.h"
-#include "window/ProgressBar.h"
+#include "session/ProgressBar.h"
 
 namespace tyx {
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-#include "window/Session.h"
+#include "session/Session.h"
 
 namespace tyx {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "startup/Run.h"
+#include "session/Run.h"
 
 namespace tyx {
 

@@ -2,7 +2,7 @@
 #include "log/UpdateLog.h"
 #include "platform/FileSystem.h"
 #include "platform/RegistryAccess.h"
-#include "startup/Run.h"
+#include "session/Run.h"
 
 namespace tyx {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include "log/UpdateLog.h"
 #include "platform/FileSystem.h"
-#include "startup/Run.h"
+#include "session/Run.h"
 
 namespace tyx {
 

@@ -3,7 +3,7 @@
 
 #include "log/UpdateLog.h"
 #include "platform/Platform.h"
-#include "startup/Run.h"
+#include "session/Run.h"
 
 namespace tyx {
 

@@ -1,7 +1,5 @@
 #include "window/UpdateForm.h"
 
-#include "download/SourceDecision.h"
-
 namespace tyx {
 
 void UpdateForm::ShowMainForm() {
@@ -19,7 +17,7 @@ void UpdateForm::OnMainTimer() {
   session_.window.EnableTimer(Timer::Main, false);
   session_.window.SetMousePointer(MousePointer::Hourglass);
   working_ = true;
-  DecideSource(session_);
+  update_(session_);
   working_ = false;
 }
 

@@ -1,13 +1,14 @@
 #pragma once
-#include "window/Session.h"
+#include "session/Session.h"
 
 namespace tyx {
 
-// frmAktualizace: shows the product, runs the whole update in the main
+// frmAktualizace: shows the product, runs the update it is given in the main
 // timer's one tick and closes itself through the end timer.
 class UpdateForm : public IWindowEvents {
  public:
-  explicit UpdateForm(Session& session) : session_(session) {}
+  using Update = void (*)(Session&);
+  UpdateForm(Session& session, Update update) : session_(session), update_(update) {}
 
   // Returns once the window has been unloaded.
   void ShowMainForm();
@@ -19,6 +20,7 @@ class UpdateForm : public IWindowEvents {
 
  private:
   Session& session_;
+  Update update_;
   bool working_ = false;
 };
 

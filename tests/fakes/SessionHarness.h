@@ -1,6 +1,6 @@
 #pragma once
 #include "fakes/Harness.h"
-#include "window/Session.h"
+#include "session/Session.h"
 
 namespace tyx::test {
 

@@ -5,6 +5,7 @@
 #include "download/GetFile.h"
 #include "download/GetHttpInfo.h"
 #include "fakes/SessionHarness.h"
+#include "update/UpdateFlow.h"
 
 namespace tyx {
 namespace {
@@ -117,7 +118,7 @@ TEST_F(DownloadTest, Type2CopyThatFailsIsShownAndTheUpdateGoesOn) {
   h.internet.responses[kUrl].body = "MSCF";
   h.dir.Write("data/update.cab", "older package");
   h.files.locked.push_back(h.run.gDataPath + "\\update.cab");
-  DownloadUpdate(h.session);
+  WebUpdate(h.session);
   const auto& shown = h.window.statusHistory;
   EXPECT_NE(std::find(shown.begin(), shown.end(),
                       "Aktualizační soubor nelze uložit do adresáře s daty (Permission denied)"),
@@ -190,7 +191,7 @@ class DownloadStepTest : public ::testing::Test {
     h.form().mNewVerType = type;
     h.form().mHost = "norva.tyx.invalid";
     h.form().mPath = "/tyx/norva/newverall/";
-    DownloadUpdate(h.session);
+    WebUpdate(h.session);
   }
   SessionHarness h;
 };

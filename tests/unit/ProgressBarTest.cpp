@@ -1,4 +1,4 @@
-#include "window/ProgressBar.h"
+#include "session/ProgressBar.h"
 
 #include <gtest/gtest.h>
 

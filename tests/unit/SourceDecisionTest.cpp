@@ -4,6 +4,7 @@
 
 #include "download/SourceTable.h"
 #include "fakes/SessionHarness.h"
+#include "update/UpdateFlow.h"
 
 namespace tyx {
 namespace {
@@ -16,7 +17,7 @@ TEST(SourceDecision, LocalTypeWithoutPackageSaysSoAndEnds) {
   SessionHarness h;
   h.registry.SetText(h.run.gRegKey + h.run.gRegSubKey, "NEWVERTYPE", "0");
   h.dir.Write("temp/update.cab", "stale");
-  DecideSource(h.session);
+  UpdateProduct(h.session);
   EXPECT_EQ(h.LogMessages(), (std::vector<std::string>{"Typ aktualizace: 0", kMissing}));
   EXPECT_EQ(h.window.statusCaption, kMissing);
   EXPECT_TRUE(h.window.timers[1]);
@@ -28,7 +29,7 @@ TEST(SourceDecision, LocalPackageThatCannotBeCopiedSaysSoAndEnds) {
   h.registry.SetText(h.run.gRegKey + h.run.gRegSubKey, "NEWVERTYPE", "0");
   h.dir.Write("data/update.cab", "MSCF");
   h.files.locked.push_back(h.run.gTempPath + "\\update.cab");
-  DecideSource(h.session);
+  UpdateProduct(h.session);
   EXPECT_EQ(h.window.statusCaption, "Aktualizační soubor 'update.cab' nelze připravit k rozbalení (Permission denied)");
   EXPECT_EQ(h.LogMessages().back(), h.window.statusCaption);
   EXPECT_TRUE(h.window.timers[1]);  // the window closes, the application is restarted

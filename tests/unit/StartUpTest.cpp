@@ -4,8 +4,8 @@
 
 #include "fakes/Harness.h"
 #include "startup/Catalogue.h"
-#include "startup/Main.h"
 #include "startup/StagingFolder.h"
+#include "update/UpdateFlow.h"
 
 namespace tyx {
 namespace {

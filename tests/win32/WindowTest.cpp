@@ -5,7 +5,7 @@
 
 #include "platform/win32/Win32Dialogs.h"
 #include "platform/win32/Win32Window.h"
-#include "window/ProgressBar.h"
+#include "session/ProgressBar.h"
 
 namespace tyx::win32 {
 namespace {

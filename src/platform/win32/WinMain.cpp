@@ -9,7 +9,7 @@
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32Window.h"
 #include "platform/win32/WinApi.h"
-#include "startup/Main.h"
+#include "update/UpdateFlow.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   using namespace tyx::win32;

@@ -5,7 +5,7 @@
 #include "log/UpdateLog.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
-#include "startup/Run.h"
+#include "session/Run.h"
 
 namespace tyx {
 

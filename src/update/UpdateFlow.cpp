@@ -1,6 +1,12 @@
-#include "startup/Main.h"
+#include "update/UpdateFlow.h"
 
+#include "cabinet/ExtractStep.h"
+#include "cabinet/VerifyStep.h"
+#include "download/DownloadStep.h"
+#include "download/LocalPackage.h"
+#include "download/SourceDecision.h"
 #include "install/FinishRun.h"
+#include "install/InstallUpdate.h"
 #include "log/UpdateLog.h"
 #include "startup/StagingFolder.h"
 #include "startup/StartUp.h"
@@ -23,11 +29,29 @@ int Main(Platform& platform, IWindow& window) {
     log.WriteLog("Jiná aktualizace právě probíhá. Aktualizace nebude provedena.");
   } else if (PrepareStagingFolder(platform.files, log, *run)) {
     Session session{*run, platform, log, window, {}};
-    UpdateForm form(session);
+    UpdateForm form(session, UpdateProduct);
     form.ShowMainForm();
   }
   FinishRun(platform, *run, [&window] { window.Pump(); });
   return 0;
+}
+
+void UpdateProduct(Session& s) {
+  if (DecideSource(s) == UpdateSource::Local)
+    LocalUpdate(s);
+  else
+    WebUpdate(s);
+}
+
+void LocalUpdate(Session& s) {
+  if (CopyLocalPackage(s) && ExtractUpdate(s) == 0 && VerifyUpdate(s)) InstallUpdate(s);
+  s.window.EnableTimer(Timer::End, true);
+}
+
+void WebUpdate(Session& s) {
+  if (!DownloadUpdate(s)) return;
+  if (ExtractUpdate(s) == 0) InstallUpdate(s);
+  s.window.EnableTimer(Timer::End, true);
 }
 
 }  // namespace tyx
