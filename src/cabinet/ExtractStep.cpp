@@ -1,13 +1,14 @@
 #include "cabinet/ExtractStep.h"
 
 #include "cabinet/ExtractCab.h"
+#include "product/PackageFiles.h"
 
 namespace tyx {
 
 uint8_t ExtractUpdate(Session& s) {
   CabServices services{s.platform.cabinet, s.platform.files, s.platform.codePage, s.platform.system};
-  const std::string package = s.run.gTempPath + "\\update.cab";
-  const std::string pack = s.run.gNewVerPath + "\\pack.cab";
+  const std::string package = s.run.gTempPath + "\\" + kPackage;
+  const std::string pack = s.run.gNewVerPath + "\\" + kNestedPackage;
   uint8_t result = 0;
   try {
     s.log.WriteLog("Extrahuji soubory z " + package + " do  " + s.run.gNewVerPath);
@@ -16,7 +17,7 @@ uint8_t ExtractUpdate(Session& s) {
       s.log.WriteLog("Extrahuji soubory z " + pack + " do  " + s.run.gNewVerPath);
       ExtractCab(services, pack, s.run.gNewVerPath);
       s.platform.files.DeleteFile(pack, true);
-      s.platform.files.DeleteFile(s.run.gNewVerPath + "\\pack.lst", true);
+      s.platform.files.DeleteFile(s.run.gNewVerPath + "\\" + kNestedList, true);
     }
     s.log.WriteLog("Soubory aktualizace extrahovány do " + s.run.gNewVerPath);
   } catch (const ErrorRecord& e) {

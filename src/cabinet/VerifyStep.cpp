@@ -1,9 +1,8 @@
 #include "cabinet/VerifyStep.h"
 
-#include "install/EditionBuilds.h"
 #include "platform/RegistryAccess.h"
 #include "platform/Text.h"
-#include "startup/Catalogue.h"
+#include "product/EditionBuilds.h"
 
 namespace tyx {
 
@@ -12,8 +11,8 @@ bool VerifyUpdate(Session& s) {
   IFileSystem& files = s.platform.files;
   if (const Product* p = FindProduct(s.run.gProduct)) {
     for (const char* buildFile : {p->xpBuild, p->vBuild}) {
-      const EditionBuild* build = FindEditionBuild(LowerCase(buildFile));
-      if (files.FileExists(s.run.gNewVerPath + "\\" + buildFile) && SuitsThisWindows(*build, system)) return true;
+      const EditionBuild build = FindEditionBuild(LowerCase(buildFile));
+      if (files.FileExists(s.run.gNewVerPath + "\\" + buildFile) && SuitsThisWindows(build, system)) return true;
     }
   }
   RegistryAccess registry(s.platform.registry, s.platform.codePage, s.platform.dialogs);

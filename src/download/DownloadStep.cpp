@@ -3,14 +3,13 @@
 #include "download/GetFile.h"
 #include "download/GetHttpInfo.h"
 #include "platform/ErrorRecord.h"
+#include "product/PackageFiles.h"
 
 namespace tyx {
 namespace {
 
-const char kPackage[] = "update.cab";
-
 void RemovePartialPackage(Session& s) {
-  const std::string staged = s.run.gTempPath + "\\update.cab";
+  const std::string staged = s.run.gTempPath + "\\" + kPackage;
   try {
     if (s.platform.files.FileExists(staged)) s.platform.files.DeleteFile(staged, true);
   } catch (const ErrorRecord&) {

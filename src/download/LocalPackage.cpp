@@ -1,16 +1,12 @@
 #include "download/LocalPackage.h"
 
 #include "platform/ErrorRecord.h"
+#include "product/PackageFiles.h"
 
 namespace tyx {
-namespace {
-
-const char kPackage[] = "update.cab";
-
-}  // namespace
 
 bool CopyLocalPackage(Session& s) {
-  const std::string staged = s.run.gTempPath + "\\update.cab";
+  const std::string staged = s.run.gTempPath + "\\" + kPackage;
   const std::string shared = s.run.gDataPath + "\\" + kPackage;
   IFileSystem& files = s.platform.files;
   try {

@@ -1,9 +1,8 @@
 #include "download/SourceDecision.h"
 
-#include "download/SourceTable.h"
 #include "platform/RegistryAccess.h"
 #include "platform/Text.h"
-#include "startup/Catalogue.h"
+#include "product/Catalogue.h"
 
 namespace tyx {
 namespace {

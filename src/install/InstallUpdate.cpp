@@ -2,9 +2,10 @@
 
 #include "install/BackupFolder.h"
 #include "install/CloseApplication.h"
-#include "install/EditionBuilds.h"
 #include "platform/ErrorRecord.h"
 #include "platform/Text.h"
+#include "product/EditionBuilds.h"
+#include "product/PackageFiles.h"
 #include "session/ProgressBar.h"
 
 namespace tyx {
@@ -13,8 +14,8 @@ namespace {
 constexpr int kMaxFiles = 32766;  // the counters are 16-bit
 
 bool IsPackageFile(const std::string& lowerName) {
-  return lowerName == "update.cab" || lowerName == "update.inf" || lowerName == "pack.cab" ||
-         lowerName == "pack.lst";
+  return lowerName == kPackage || lowerName == kPackageInfo || lowerName == kNestedPackage ||
+         lowerName == kNestedList;
 }
 
 class Installation {
@@ -60,20 +61,20 @@ class Installation {
   void InstallFile(const std::string& name) {
     const std::string lower = LowerCase(name);
     const std::string source = s_.run.gNewVerPath + "\\" + name;
-    const EditionBuild* build = FindEditionBuild(lower);
-    if (!build) {
+    const EditionBuild build = FindEditionBuild(lower);
+    if (!build.product) {
       BackUp(name);
-    } else if (SuitsThisWindows(*build, s_.platform.system)) {
-      BackUp(build->executable);
+    } else if (SuitsThisWindows(build, s_.platform.system)) {
+      BackUp(build.product->executable);
     }
     s_.Pump();
-    if (lower == "tyxupdate.exe") {
-      files_.CopyFile(source, app_ + "\\TyxUpdateNew.exe", true);
-    } else if (build) {
-      for (const std::string& title : WindowsToClose(*build)) CloseApplication(s_, title);
+    if (lower == kUpdaterFile) {
+      files_.CopyFile(source, app_ + "\\" + kUpdaterNew, true);
+    } else if (build.product) {
+      for (const std::string& title : WindowsToClose(*build.product)) CloseApplication(s_, title);
       files_.CopyFile(source, app_ + "\\" + name, true);
-      if (SuitsThisWindows(*build, s_.platform.system)) {
-        files_.CopyFile(source, app_ + "\\" + build->executable, true);
+      if (SuitsThisWindows(build, s_.platform.system)) {
+        files_.CopyFile(source, app_ + "\\" + build.product->executable, true);
         s_.log.WriteLog(lower);
       }
     } else {
@@ -99,7 +100,7 @@ class Installation {
   void BackUpDataFiles() {
     s_.ShowStatus("Zálohování datového souboru");
     s_.Pump();
-    for (const char* data : {"qendata.mdb", "tyxdata.mdb"})
+    for (const char* data : kDataFiles)
       if (files_.FileExists(app_ + "\\" + data))
         files_.CopyFile(app_ + "\\" + data, backup_ + "\\" + data, true);
   }

@@ -1,7 +1,7 @@
 #include "startup/Identify.h"
 
 #include "platform/Text.h"
-#include "startup/Catalogue.h"
+#include "product/Catalogue.h"
 
 namespace tyx {
 namespace {

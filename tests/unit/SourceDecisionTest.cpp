@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "download/SourceTable.h"
 #include "fakes/SessionHarness.h"
+#include "product/Catalogue.h"
 #include "update/UpdateFlow.h"
 
 namespace tyx {

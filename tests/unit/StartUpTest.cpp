@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/Harness.h"
-#include "startup/Catalogue.h"
+#include "product/Catalogue.h"
 #include "startup/StagingFolder.h"
 #include "update/UpdateFlow.h"
 
