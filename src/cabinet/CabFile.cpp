@@ -60,7 +60,8 @@ std::string XmlElement(const std::string& content, const std::string& tag, const
 }
 
 void CabFile::Iterate(Operation op, const char* source) {
-  if (CabName.empty()) throw ErrorRecord(kNoCabNameError, "CabFile", CabErrorText(kNoCabNameError));
+  if (CabName.empty())
+    throw ErrorRecord(kNoCabNameError, source ? source : "CabFile", CabErrorText(kNoCabNameError));
   failure_.reset();
   matched_ = false;
   uint32_t lastError = 0;
