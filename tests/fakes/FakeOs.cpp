@@ -218,7 +218,6 @@ long FakeRegistry::SetValue(RegKey key, const std::string& name, uint32_t type, 
 }
 
 uint32_t FakeSystem::GetLongPathName(const std::string& path, uint32_t bufferChars, std::string& longPath) {
-  longPathBuffers.push_back(bufferChars);
   auto it = longForms.find(path);
   std::string result = it != longForms.end() ? it->second : fs::exists(NativePath(path)) ? path : "";
   if (result.empty()) return 0;

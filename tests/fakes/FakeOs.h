@@ -111,7 +111,6 @@ class FakeSystem : public ISystem {
   LocalTime now{2026, 12, 7, 14, 5, 9};
   uint32_t ticks = 1000;
   std::map<std::string, std::string> longForms;  // short -> long; others map to themselves if they exist
-  std::vector<uint32_t> longPathBuffers;         // buffer sizes asked for
 };
 
 class IdentityCodePage : public ICodePage {

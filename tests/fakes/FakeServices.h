@@ -19,9 +19,8 @@ class FakeCabinet : public ICabinet {
     std::string content;
     uint16_t dosDate = 0x5B87, dosTime = 0x6000;  // 7.12.2025 12:00:00
   };
+  // An entry named "\x12" stands for the notice that the cabinet goes on in another.
   std::map<std::string, std::vector<Entry>> cabinets;
-  std::map<std::string, uint32_t> broken;  // cabinets that fail at once with this code
-  int iterations = 0;
 
   bool IterateCabinet(const std::string& cabinet, const CabinetCallback& callback, uint32_t& lastError) override;
   bool DosDateTimeToTime(uint16_t dosDate, uint16_t dosTime, LocalTime& time) override;
@@ -34,7 +33,7 @@ class FakeShell : public IShell {
   };
   std::vector<Started> started;
   uint32_t result = 42;  // what ShellExecute answers
-  std::vector<uint32_t> beeps;
+  int beeps = 0;
   // Windows by title; a posted quit closes the window after `quitPolls` polls.
   std::map<std::string, WindowHandle> windows;
   std::vector<WindowHandle> quits;
@@ -45,7 +44,7 @@ class FakeShell : public IShell {
 
   uint32_t ShellExecute(const std::string& file, const std::string& parameters, bool wantProcess,
                         ProcessHandle& process) override;
-  void Beep(uint32_t frequency, uint32_t) override { beeps.push_back(frequency); }
+  void Beep(uint32_t, uint32_t) override { ++beeps; }
   ProcessHandle OpenProcess(uint32_t processId) override;
   bool GetExitCode(ProcessHandle process, uint32_t& code) override;
   void WaitForever(ProcessHandle) override {}
@@ -70,19 +69,8 @@ class FakeInternet : public IInternet {
     uint32_t chunk = 8192;                     // at most this much per read
   };
   std::map<std::string, Response> responses;
-  struct Call {
-    std::string what;
-    bool wide;
-    std::string agent, proxy;
-    uint32_t access, flags;
-    uintptr_t context;
-  };
-  std::vector<Call> opens;
-  std::vector<std::string> urls;
-  std::vector<std::string> requests;  // verb host path version
-  std::vector<uint32_t> timeouts;
+  std::vector<std::string> opens;  // "wide|ansi agent access proxy" of each session
   int openHandles = 0;
-  bool sessionFails = false;
 
   InternetHandle Open(bool wide, const std::string& agent, uint32_t accessType, const std::string& proxy,
                       bool emptyProxy, uint32_t flags) override;
@@ -93,10 +81,7 @@ class FakeInternet : public IInternet {
   InternetHandle Connect(InternetHandle session, const std::string& host, uint16_t port) override;
   InternetHandle OpenRequest(InternetHandle connection, const std::string& verb, const std::string& object,
                              const std::string& version, uint32_t flags) override;
-  bool SetOption(InternetHandle, uint32_t, uint32_t value) override {
-    timeouts.push_back(value);
-    return true;
-  }
+  bool SetOption(InternetHandle, uint32_t, uint32_t) override { return true; }
   bool SendRequest(InternetHandle request) override;
   bool QueryInfo(InternetHandle request, uint32_t level, uint32_t bufferSize, std::string& text) override;
   uint32_t LastError() override { return 12002; }
@@ -111,22 +96,29 @@ class FakeInternet : public IInternet {
   InternetHandle New(const std::string& key);
 };
 
-// Records every drawing call as a line of text.
+// Keeps what a picture shows: its texts, and the navy bars of the latest one.
 class RecordingSurface : public ISurface {
  public:
-  std::vector<std::string> calls;
-  double charWidth = 100, textHeight = 195;
+  std::vector<std::string> texts;
+  std::vector<std::pair<double, double>> navy;  // left and right of each bar
+  int pictures = 0;
+  bool Covered(double x) const;
 
   int Width() override { return 5592; }
   int Height() override { return 384; }
-  void SetForeColor(uint32_t color) override;
-  void SetBackColor(uint32_t color) override;
-  void MeasureText(const std::string& text, double& width, double& height) override;
-  void SetDrawMode(DrawMode mode) override;
-  void FillRect(double x1, double y1, double x2, double y2, uint32_t color) override;
-  void PrintText(double x, double y, const std::string& text) override;
-  void Refresh() override { calls.push_back("refresh"); }
-  void Clear() override { calls.push_back("clear"); }
+  void SetForeColor(uint32_t) override {}
+  void SetBackColor(uint32_t) override {}
+  void MeasureText(const std::string& text, double& width, double& height) override {
+    width = 100.0 * static_cast<double>(text.size());
+    height = 195;
+  }
+  void SetDrawMode(DrawMode) override {}
+  void FillRect(double x1, double, double x2, double, uint32_t color) override {
+    if (color == kNavy) navy.push_back({x1, x2});
+  }
+  void PrintText(double, double, const std::string& text) override;
+  void Refresh() override { ++pictures; }
+  void Clear() override { navy.clear(); }
 };
 
 class FakeWindow : public IWindow {
@@ -135,18 +127,16 @@ class FakeWindow : public IWindow {
   std::string appCaption, statusCaption;
   bool timers[2] = {false, false};
   MousePointer pointer = MousePointer::Default;
-  int pumps = 0;
-  bool unloaded = false;
   RecordingSurface box;
 
   // Runs the main timer once, then the end timer if it was enabled.
   void ShowModal(IWindowEvents& events) override;
-  void Unload() override { unloaded = true; }
+  void Unload() override {}
   void SetCaption(Label label, const std::string& text) override;
   std::string Caption(Label label) override { return label == Label::App ? appCaption : statusCaption; }
   void EnableTimer(Timer timer, bool enabled) override { timers[static_cast<int>(timer)] = enabled; }
   void SetMousePointer(MousePointer p) override { pointer = p; }
-  void Pump() override { ++pumps; }
+  void Pump() override {}
   ISurface& StatusBox() override { return box; }
 };
 

@@ -4,7 +4,9 @@
 
 #include "download/GetFile.h"
 #include "download/GetHttpInfo.h"
+#include "download/SourceDecision.h"
 #include "fakes/SessionHarness.h"
+#include "product/Catalogue.h"
 #include "update/UpdateFlow.h"
 
 namespace tyx {
@@ -15,195 +17,109 @@ using Response = test::FakeInternet::Response;
 
 const std::string kUrl = "https://norva.tyx.invalid/tyx/norva/newverall/update.cab";
 const std::string kSizeUrl = "http://norva.tyx.invalid/tyx/norva/newverall/update.cab";
+const std::string kMissing = "Aktualizační soubor 'update.cab' nebyl nalezen v adresáři s daty.";
 
-class DownloadTest : public ::testing::Test {
- protected:
+struct Web : SessionHarness {
   uint8_t Get(int32_t expected = 0, bool proxy = false) {
-    const std::string dest = h.run.gTempPath + "\\update.cab";
-    const std::string address = "norva.tyx.invalid/tyx/norva/newverall/update.cab";
-    return proxy ? GetFileViaProxy(h.session, dest, address, 8, expected) : GetFile(h.session, dest, address, 8, expected);
+    const std::string dest = run.gTempPath + "\\update.cab", address = kUrl.substr(8);
+    return proxy ? GetFileViaProxy(session, dest, address, 8, expected) : GetFile(session, dest, address, 8, expected);
   }
-  std::string Staged() { return h.dir.Read("temp/update.cab"); }
-  void ExpectNothingLeftOpen() {
-    EXPECT_EQ(h.internet.openHandles, 0);
-    EXPECT_EQ(h.files.openFiles, 0);
-    EXPECT_EQ(h.files.Files(h.run.gTempPath), (std::vector<std::string>{".keep", "update.cab"}));  // no temporary file left
+  void Update(const std::string& type) {
+    form().mNewVerType = type;
+    form().mHost = "norva.tyx.invalid";
+    form().mPath = "/tyx/norva/newverall/";
+    WebUpdate(session);
   }
-  SessionHarness h;
+  bool Shown(const std::string& text) const {
+    return std::find(window.statusHistory.begin(), window.statusHistory.end(), text) != window.statusHistory.end();
+  }
 };
 
-TEST_F(DownloadTest, SmallFileArrivesWholeAndReplacesTheDestination) {
-  h.dir.Write("temp/update.cab", "older package");
-  h.internet.responses[kUrl].body = "MSCF small";
-  EXPECT_EQ(Get(), 0);
-  EXPECT_EQ(Staged(), "MSCF small");
-  ExpectNothingLeftOpen();
-  // One read with data, one empty read: two progress pictures, then cleared.
-  int pictures = 0;
-  for (const std::string& c : h.window.box.calls) pictures += c == "refresh";
-  EXPECT_EQ(pictures, 3);
-  EXPECT_EQ(h.window.box.calls[h.window.box.calls.size() - 2], "clear");
-  ASSERT_EQ(h.internet.opens.size(), 2u);
-  EXPECT_TRUE(h.internet.opens[0].wide);
-  EXPECT_EQ(h.internet.opens[0].access, INTERNET_OPEN_TYPE_DIRECT);
-  EXPECT_EQ(h.internet.opens[0].flags, 1u);
-  EXPECT_EQ(h.internet.opens[1].flags, INTERNET_FLAG_RELOAD);
-  EXPECT_EQ(h.internet.opens[1].context, 2u);
-}
-
-TEST_F(DownloadTest, EmptyFileAndLargeFileInChunks) {
-  h.internet.responses[kUrl].body = "";
-  EXPECT_EQ(Get(), 0);
-  EXPECT_EQ(Staged(), "");
-  std::string big(100000, 'x');
-  h.internet.responses[kUrl].body = big;
-  EXPECT_EQ(Get(100000), 0);
-  EXPECT_EQ(Staged(), big);
-}
-
-TEST_F(DownloadTest, ProxyUsesTheAnsiCallsAndSaysSo) {
-  h.run.gProxyAdr = "";
-  h.internet.responses[kUrl].body = "MSCF";
-  EXPECT_EQ(Get(0, true), 0);
-  EXPECT_FALSE(h.internet.opens[0].wide);
-  EXPECT_EQ(h.internet.opens[0].agent, "Norva");
-  EXPECT_EQ(h.internet.opens[0].access, INTERNET_OPEN_TYPE_PROXY);
-  EXPECT_EQ(h.LogMessages(), (std::vector<std::string>{"InternetOpen('Norva', 3, , vbNullString, 0)",
-                                                       "InternetOpenUrl (https://www.tyx.invalid/)"}));
-}
-
-TEST_F(DownloadTest, NoConnection) {
-  h.dir.Write("temp/update.cab", "older package");
-  EXPECT_EQ(Get(), 1);
-  EXPECT_EQ(Staged(), "older package");
-  EXPECT_EQ(h.internet.openHandles, 0);
-}
-
-TEST_F(DownloadTest, FailuresNeverReplaceTheDestination) {
-  struct Case {
-    Response response;
-    uint8_t code;
-    std::string error;
-  };
-  Response notFound, serverError, noStatus, readFails, shortBody;
-  notFound.status = "404";
-  serverError.status = "500";
-  serverError.body = "<html>error</html>";
-  readFails.body = std::string(20000, 'x');
-  readFails.failReadAfter = 8192;
-  shortBody.body = "MSCF part";
-  shortBody.contentLength = "100000";
-  noStatus.status = "";
-  noStatus.body = "MSCF";
-  const Case cases[] = {{notFound, 2, ""},
-                        {noStatus, 3, "Server neodpověděl stavem HTTP"},
-                        {serverError, 3, "Server odpověděl stavem HTTP 500"},
-                        {readFails, 3, "Přenos souboru byl přerušen (chyba 12002)"},
-                        {shortBody, 3, "Soubor nebyl stažen celý (9 z 100000 bajtů)"}};
-  for (const Case& c : cases) {
+TEST(Download, ArrivesWholeInChunksThroughEitherOpen) {
+  for (size_t size : {0u, 10u, 100000u}) {
+    Web h;
     h.dir.Write("temp/update.cab", "older package");
-    h.run.gLastError.clear();
-    h.internet.responses[kUrl] = c.response;
-    EXPECT_EQ(Get(), c.code) << c.error;
-    EXPECT_EQ(h.run.gLastError, c.error);
-    EXPECT_EQ(Staged(), "older package");
-    ExpectNothingLeftOpen();
+    h.internet.responses[kUrl].body = std::string(size, 'x');
+    EXPECT_EQ(h.Get(static_cast<int32_t>(size), size == 10), 0);
+    EXPECT_EQ(h.dir.Read("temp/update.cab"), std::string(size, 'x'));
+    EXPECT_EQ(h.internet.openHandles + h.files.openFiles, 0);
+    EXPECT_EQ(h.files.Files(h.run.gTempPath), (std::vector<std::string>{".keep", "update.cab"}));
+    EXPECT_TRUE(h.window.box.navy.empty());  // cleared at the end
   }
 }
 
-TEST_F(DownloadTest, Type2CopyThatFailsIsShownAndTheUpdateGoesOn) {
-  h.form().mNewVerType = "2";
-  h.form().mHost = "norva.tyx.invalid";
-  h.form().mPath = "/tyx/norva/newverall/";
-  h.internet.responses[kUrl].body = "MSCF";
-  h.dir.Write("data/update.cab", "older package");
-  h.files.locked.push_back(h.run.gDataPath + "\\update.cab");
-  WebUpdate(h.session);
-  const auto& shown = h.window.statusHistory;
-  EXPECT_NE(std::find(shown.begin(), shown.end(),
-                      "Aktualizační soubor nelze uložit do adresáře s daty (Permission denied)"),
-            shown.end());
-  EXPECT_EQ(h.dir.Read("data/update.cab"), "older package");
-  EXPECT_EQ(h.cabinet.iterations, 1);  // extraction still runs
-  EXPECT_TRUE(h.window.timers[1]);
+TEST(Download, FailuresNeverReplaceTheDestination) {
+  struct Case {
+    const char *status, *contentLength;
+    std::string body;
+    size_t failAfter;
+    uint32_t writeLimit;
+    uint8_t code;
+    const char* error;
+  } cases[] = {
+      {"404", "auto", "", std::string::npos, UINT32_MAX, 2, ""},
+      {"", "auto", "MSCF", std::string::npos, UINT32_MAX, 3, "Server neodpověděl stavem HTTP"},
+      {"500", "auto", "<html>", std::string::npos, UINT32_MAX, 3, "Server odpověděl stavem HTTP 500"},
+      {"200", "auto", std::string(20000, 'x'), 8192, UINT32_MAX, 3, "Přenos souboru byl přerušen (chyba 12002)"},
+      {"200", "100000", "MSCF part", std::string::npos, UINT32_MAX, 3, "Soubor nebyl stažen celý (9 z 100000 bajtů)"},
+      {"200", "auto", std::string(20000, 'x'), std::string::npos, 10000, 3, "selhal"},
+      {nullptr, "", "", 0, UINT32_MAX, 1, ""},  // no connection
+  };
+  for (const Case& c : cases) {
+    Web h;
+    h.dir.Write("temp/update.cab", "older package");
+    if (c.status) h.internet.responses[kUrl] = {c.status, c.body, c.contentLength, "", c.failAfter, 8192};
+    h.files.writeLimit = c.writeLimit;
+    EXPECT_EQ(h.Get(), c.code) << c.error;
+    EXPECT_NE(h.run.gLastError.find(c.error), std::string::npos) << c.error;
+    EXPECT_EQ(h.dir.Read("temp/update.cab"), "older package") << c.error;
+    EXPECT_EQ(h.internet.openHandles + h.files.openFiles, 0) << c.error;
+    EXPECT_EQ(h.files.Files(h.run.gTempPath).size(), 2u) << c.error;  // no temporary file left
+  }
 }
 
-TEST_F(DownloadTest, FullDiskIsAFailure) {
-  h.internet.responses[kUrl].body = std::string(20000, 'x');
-  h.files.writeLimit = 10000;
-  EXPECT_EQ(Get(), 3);
-  EXPECT_NE(h.run.gLastError.find("selhal"), std::string::npos);
-  EXPECT_FALSE(h.dir.Exists("temp/update.cab"));
-  EXPECT_EQ(h.files.openFiles, 0);
-}
-
-TEST_F(DownloadTest, UnknownSizeShowsBytesExpectedSmallerShowsOver100) {
+TEST(Download, UnknownSizeShowsBytesASmallerOneOver100Percent) {
+  Web h;
   h.internet.responses[kUrl].body = std::string(9000, 'x');
-  Get(0);
-  EXPECT_NE(std::find(h.window.box.calls.begin(), h.window.box.calls.end(), "print 2596 95 8192"),
-            h.window.box.calls.end());
-  h.window.box.calls.clear();
-  Get(4500);
-  bool over = false;
-  for (const std::string& c : h.window.box.calls) over |= c.find(" 200%") != std::string::npos;
-  EXPECT_TRUE(over);
+  h.Get(0);
+  EXPECT_EQ(h.window.box.texts[0], "8192");
+  h.Get(4500);
+  EXPECT_EQ(h.window.box.texts.back(), "200%");
 }
 
-TEST(SizeQuery, ReadsLengthOverPlainHttpWithRealTimeouts) {
-  SessionHarness h;
-  h.internet.responses[kSizeUrl].body = std::string(1234, 'x');
-  int32_t size = 0;
-  std::string modified;
-  GetHttpInfo(h.session, "norva.tyx.invalid", "/tyx/norva/newverall/update.cab", size, modified);
-  EXPECT_EQ(size, 1234);
-  EXPECT_EQ(modified, "Mon, 07 Dec 2026 10:00:00 GMT");
-  EXPECT_EQ(h.internet.requests,
-            std::vector<std::string>{"GET http://norva.tyx.invalid/tyx/norva/newverall/update.cab HTTP/1.0"});
-  EXPECT_EQ(h.internet.timeouts, (std::vector<uint32_t>{5000, 5000, 5000}));
-  EXPECT_EQ(h.internet.opens[0].agent, "TYX downloader");
-  EXPECT_EQ(h.internet.opens[0].access, INTERNET_OPEN_TYPE_PRECONFIG);
-  EXPECT_EQ(h.internet.openHandles, 0);
-  EXPECT_TRUE(h.LogMessages().empty());
-}
-
-TEST(SizeQuery, UnusableLengthsLeaveTheSizeAndSayWhy) {
-  const std::string tooLong(1024, '1');  // does not fit the header buffer
-  for (auto [length, why] : {std::pair<std::string, std::string>{"", "Type mismatch"}, {"2147483648", "Overflow"},
-                             {"12abc", "Type mismatch"}, {tooLong, "Type mismatch"}}) {
+TEST(SizeQuery, LengthOrTheReasonWhyNot) {
+  struct Case {
+    std::string length;
+    int32_t size;
+    const char* why;  // nullptr: no log line
+  } cases[] = {{"auto", 1234, nullptr},
+               {"0", 0, nullptr},
+               {"", 7, "Type mismatch"},
+               {"2147483648", 7, "Overflow"},
+               {"12abc", 7, "Type mismatch"},
+               {std::string(1024, '1'), 7, "Type mismatch"}};
+  for (const Case& c : cases) {
     SessionHarness h;
-    h.internet.responses[kSizeUrl].contentLength = length;
+    h.internet.responses[kSizeUrl].body = std::string(1234, 'x');
+    h.internet.responses[kSizeUrl].contentLength = c.length;
     int32_t size = 7;
-    std::string modified = "before";
+    std::string modified;
     GetHttpInfo(h.session, "norva.tyx.invalid", "/tyx/norva/newverall/update.cab", size, modified);
-    EXPECT_EQ(size, 7);
-    EXPECT_EQ(h.LogMessages(), std::vector<std::string>{std::string("Velikost souboru nebyla zjištěna. (") + why + ")"});
+    EXPECT_EQ(size, c.size) << c.length;
+    EXPECT_EQ(h.LogMessages(), c.why ? std::vector<std::string>{std::string("Velikost souboru nebyla zjištěna. (") +
+                                                                c.why + ")"}
+                                     : std::vector<std::string>{});
+    EXPECT_EQ(h.internet.openHandles, 0);
+    if (!c.why) {
+      EXPECT_EQ(modified, "Mon, 07 Dec 2026 10:00:00 GMT");
+    }
   }
-  SessionHarness unreachable;
-  int32_t size = 0;
-  std::string modified;
-  GetHttpInfo(unreachable.session, "nowhere.invalid", "/x", size, modified);
-  EXPECT_EQ(unreachable.LogMessages(), std::vector<std::string>{"Velikost souboru nebyla zjištěna. ()"});
 }
 
-class DownloadStepTest : public ::testing::Test {
- protected:
-  void Run(const std::string& type) {
-    h.form().mNewVerType = type;
-    h.form().mHost = "norva.tyx.invalid";
-    h.form().mPath = "/tyx/norva/newverall/";
-    WebUpdate(h.session);
-  }
-  SessionHarness h;
-};
-
-TEST_F(DownloadStepTest, UnsetTypeDoesNothing) {
-  DownloadUpdate(h.session);
-  EXPECT_TRUE(h.window.statusHistory.empty());
-}
-
-TEST_F(DownloadStepTest, FailedDownloadRemovesTheOldPackageAndKeepsTheWindowOpen) {
+TEST(DownloadStep, FailedDownloadRemovesTheOldPackageAndKeepsTheWindowOpen) {
+  Web h;
   h.dir.Write("temp/update.cab", "older package");
-  Run("1");
+  h.Update("1");
   EXPECT_EQ(h.window.statusCaption, "Nelze navázat připojení k internetu");
   EXPECT_FALSE(h.dir.Exists("temp/update.cab"));
   EXPECT_FALSE(h.window.timers[1]);
@@ -213,34 +129,94 @@ TEST_F(DownloadStepTest, FailedDownloadRemovesTheOldPackageAndKeepsTheWindowOpen
                                       "Velikost souboru nebyla zjištěna. ()",
                                       "Stažení souboru update.cab do " + h.run.gTempPath + "\\update.cab",
                                       "Nelze navázat připojení k internetu"}));
-}
-
-TEST_F(DownloadStepTest, RunTimeFailureShowsTextTabAndCode) {
   h.internet.responses[kUrl].status = "503";
-  Run("1");
+  h.Update("1");
   EXPECT_EQ(h.window.statusCaption, "Server odpověděl stavem HTTP 503\t3");
 }
 
-TEST_F(DownloadStepTest, TypeTwoSharesThePackageOnlyAfterSuccess) {
-  h.internet.responses[kUrl].status = "500";
-  h.dir.Write("data/update.cab", "shared older");
-  Run("2");
-  EXPECT_EQ(h.dir.Read("data/update.cab"), "shared older");
-
-  h.internet.responses[kUrl] = Response();
-  h.internet.responses[kUrl].body = "MSCF new";
-  h.MakeCabinet("temp/update.cab", {{"NorvaV.exe", "V"}});
-  h.cabinet.cabinets.erase(h.run.gTempPath + "\\update.cab");
-  Run("2");
-  EXPECT_EQ(h.dir.Read("data/update.cab"), "MSCF new");
-  EXPECT_TRUE(h.window.timers[1]);  // the extraction failed, and the window closes all the same
+TEST(DownloadStep, OnlyTypeTwoSharesThePackageAndOnlyAfterSuccess) {
+  struct Case {
+    const char *type, *status;
+    bool locked;
+    const char* shared;  // the data folder's package afterwards
+  } cases[] = {{"1", "200", false, "older"}, {"2", "500", false, "older"}, {"2", "200", false, "MSCF new"},
+               {"2", "200", true, "older"}};
+  for (const Case& c : cases) {
+    Web h;
+    h.internet.responses[kUrl] = {c.status, "MSCF new"};
+    h.dir.Write("data/update.cab", "older");
+    if (c.locked) h.files.locked.push_back(h.run.gDataPath + "\\update.cab");
+    h.Update(c.type);
+    EXPECT_EQ(h.dir.Read("data/update.cab"), c.shared) << c.type << c.status;
+    EXPECT_EQ(h.Shown("Aktualizační soubor nelze uložit do adresáře s daty (Permission denied)"), c.locked);
+    EXPECT_EQ(h.window.timers[1], *c.status == '2');  // extraction failed, the window closes all the same
+    if (*c.status == '2') {
+      EXPECT_TRUE(h.Shown("Stažení souborů dokončeno"));
+    }
+  }
+  Web unset;
+  DownloadUpdate(unset.session);
+  EXPECT_TRUE(unset.window.statusHistory.empty());
 }
 
-TEST_F(DownloadStepTest, TypeOneNeverWritesTheDataFolder) {
-  h.internet.responses[kUrl].body = "MSCF new";
-  Run("1");
-  EXPECT_FALSE(h.dir.Exists("data/update.cab"));
-  EXPECT_EQ(h.window.statusHistory[2], "Stažení souborů dokončeno");
+TEST(SourceDecision, LocalPackageMissingOrNotCopiableEndsTheRun) {
+  for (bool present : {false, true}) {
+    SessionHarness h;
+    h.registry.SetText(h.run.gRegKey + h.run.gRegSubKey, "NEWVERTYPE", "0");
+    h.dir.Write(present ? "data/update.cab" : "temp/update.cab", "MSCF");
+    if (present) h.files.locked.push_back(h.run.gTempPath + "\\update.cab");
+    UpdateProduct(h.session);
+    const std::string shown =
+        present ? "Aktualizační soubor 'update.cab' nelze připravit k rozbalení (Permission denied)" : kMissing;
+    EXPECT_EQ(h.LogMessages(), (std::vector<std::string>{"Typ aktualizace: 0", shown}));
+    EXPECT_EQ(h.window.statusCaption, shown);
+    EXPECT_TRUE(h.window.timers[1]);
+    EXPECT_FALSE(h.dir.Exists("temp/update.cab"));  // a stale package never survives
+  }
+}
+
+TEST(SourceDecision, TypeProxyAndChannel) {
+  struct Case {
+    const char *product, *cmdLine, *channel, *type, *proxy;  // nullptr: value absent
+    const char *logged, *path, *session;
+  } cases[] = {
+      {"Norva", "x", "", "0 ", nullptr, "0 ", "/tyx/norva/newverall/", "wide  1 "},
+      {"Norva", "x", "", "00", "1", "00", "/tyx/norva/newverall/", "ansi Norva 3 "},  // ProxyAdr empty
+      {"Norva", "x", "betas", "", "yes", "", "/tyx/norva/newverall/", "wide  1 "},
+      {"Norva", "x", "", "01", "01", "01", "/tyx/norva/newverall/", "wide  1 "},
+      {"NorvaLite", "  ", "", "0", "true", "1", "/tyx/norvalite/newverall/", "wide  1 "},
+      {"TalvikPro", "x", "beta", nullptr, nullptr, "1", "/tyx/talvikpro/beta/", "wide  1 "},
+  };
+  for (const Case& c : cases) {
+    SessionHarness h(c.product);
+    h.run.gCmdLine = c.cmdLine;
+    h.run.gChannel = c.channel;
+    if (c.type) h.registry.SetText(h.run.gRegKey + h.run.gRegSubKey, "NEWVERTYPE", c.type);
+    if (c.proxy) h.registry.SetText(h.run.gRegKey + h.run.gRegSubKey, "Proxy", c.proxy);
+    UpdateProduct(h.session);
+    EXPECT_EQ(h.LogMessages()[0], std::string("Typ aktualizace: ") + c.logged);
+    EXPECT_EQ(h.form().mPath, c.path) << c.product << c.channel;
+    ASSERT_FALSE(h.internet.opens.empty());
+    EXPECT_EQ(h.internet.opens.back(), c.session) << c.product << c.type;
+    auto log = h.LogMessages();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "InternetOpen('Norva', 3, , vbNullString, 0)"), c.session[0] == 'a');
+  }
+  SessionHarness t("Talvik");  // outside the Norva family an empty command line changes nothing
+  t.run.gCmdLine = "";
+  t.registry.SetText(t.run.gRegKey + t.run.gRegSubKey, "NEWVERTYPE", "0");
+  DecideSource(t.session);
+  EXPECT_EQ(t.LogMessages()[0], "Typ aktualizace: 0");
+}
+
+TEST(SourceTable, FamiliesShareHosts) {
+  WebSource a, b, c, d;
+  ASSERT_TRUE(FindWebSource("Talvik", false, a) && FindWebSource("TalvikPro", true, b) &&
+              FindWebSource("Bremo", false, c) && FindWebSource("NorvaPro", true, d));
+  EXPECT_EQ(a.host, b.host);
+  EXPECT_NE(a.host, c.host);
+  EXPECT_NE(a.host, d.host);
+  EXPECT_EQ(d.path, "/tyx/norvapro/betaall/");
+  EXPECT_FALSE(FindWebSource("norva", false, a));
 }
 
 }  // namespace

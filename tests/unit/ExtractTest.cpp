@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "cabinet/CabFile.h"
 #include "cabinet/CabPaths.h"
 #include "cabinet/VerifyStep.h"
@@ -12,76 +15,78 @@ namespace {
 
 using Entry = test::FakeCabinet::Entry;
 using test::SessionHarness;
+const char kBadName[] = "The filename, directory name, or volume label syntax is incorrect.";
 
-TEST(Extract, PackageWithNestedPackLandsFlatWithoutPackFiles) {
-  SessionHarness h;
-  h.MakeCabinet("temp/update.cab", {{"NorvaV.exe", "v"}, {"pack.cab", "MSCF"}, {"pack.lst", "x"}});
-  h.cabinet.cabinets[h.run.gNewVerPath + "\\pack.cab"] = {{"sub\\a.txt", "a"}, {"b.dll", "b"}};
-  EXPECT_EQ(ExtractUpdate(h.session), 0);
-  EXPECT_EQ(h.files.Files(h.run.gNewVerPath), (std::vector<std::string>{"NorvaV.exe", "b.dll"}));
-  EXPECT_EQ(h.dir.Read("temp/TyxNewVer/sub/a.txt"), "a");
-  EXPECT_EQ(h.LogMessages(),
-            (std::vector<std::string>{"Extrahuji soubory z " + h.run.gTempPath + "\\update.cab do  " + h.run.gNewVerPath,
-                                      "Extrahuji soubory z " + h.run.gNewVerPath + "\\pack.cab do  " + h.run.gNewVerPath,
-                                      "Soubory aktualizace extrahovány do " + h.run.gNewVerPath}));
+struct ExtractCase {
+  const char* what;
+  std::vector<Entry> package, pack;  // pack: the nested pack.cab, when not empty
+  const char* error;                 // "" for success
+  std::vector<std::string> staged;   // files directly in the staging folder afterwards
+};
+
+TEST(Extract, Cases) {
+  const ExtractCase cases[] = {
+      {"flat", {{"NorvaV.exe", "v"}}, {}, "", {"NorvaV.exe"}},
+      {"nested", {{"NorvaV.exe", "v"}, {"pack.cab", "MSCF"}, {"pack.lst", ""}}, {{"sub\\a.txt", "a"}, {"b.dll", "b"}}, "",
+       {"NorvaV.exe", "b.dll"}},
+      {"pack without list", {{"pack.cab", "MSCF"}}, {{"a.txt", "a"}}, "File not found", {"a.txt"}},
+      {"damaged", {}, {}, "The system cannot find the file specified.", {}},
+      {"continued in another cabinet", {{"a.txt", "a"}, {"\x12", ""}}, {}, "Invalid data.", {}},
+      {"folder is a file", {{"sub", "x"}, {"sub\\a.txt", "a"}}, {}, "Access is denied.", {"sub"}},
+  };
+  for (const ExtractCase& c : cases) {
+    SessionHarness h;
+    if (c.package.empty()) h.dir.Write("temp/update.cab", "garbage");
+    else h.MakeCabinet("temp/update.cab", c.package);
+    if (!c.pack.empty()) h.cabinet.cabinets[h.run.gNewVerPath + "\\pack.cab"] = c.pack;
+    EXPECT_EQ(ExtractUpdate(h.session), *c.error ? 1 : 0) << c.what;
+    EXPECT_EQ(h.run.gLastError, c.error) << c.what;
+    if (*c.error) {
+      EXPECT_EQ(h.window.statusCaption, "Chyba při rozbalování souborů!  (" + std::string(c.error) + ")");
+    }
+    EXPECT_EQ(h.window.pointer, MousePointer::Default) << c.what;
+    if (h.files.FolderExists(h.run.gNewVerPath)) {
+      EXPECT_EQ(h.files.Files(h.run.gNewVerPath), c.staged) << c.what;
+    }
+  }
 }
 
-TEST(Extract, DamagedPackageFailsWithItsTextAndWritesNothing) {
-  SessionHarness h;
-  h.dir.Write("temp/update.cab", "garbage");
-  h.cabinet.broken[h.run.gTempPath + "\\update.cab"] = 13;
-  EXPECT_EQ(ExtractUpdate(h.session), 1);
-  EXPECT_EQ(h.window.statusCaption, "Chyba při rozbalování souborů!  (Invalid data.)");
-  EXPECT_EQ(h.LogMessages().back(), h.window.statusCaption);
-  EXPECT_EQ(h.run.gLastError, "Invalid data.");
-  EXPECT_EQ(h.window.pointer, MousePointer::Default);
+TEST(Extract, LogLinesWithAndWithoutPack) {
+  for (bool nested : {false, true}) {
+    SessionHarness h;
+    h.MakeCabinet("temp/update.cab", nested ? std::vector<Entry>{{"pack.cab", "MSCF"}, {"pack.lst", ""}}
+                                            : std::vector<Entry>{{"a.txt", "a"}});
+    h.cabinet.cabinets[h.run.gNewVerPath + "\\pack.cab"] = {{"a.txt", "a"}};
+    ExtractUpdate(h.session);
+    std::vector<std::string> log = {"Extrahuji soubory z " + h.run.gTempPath + "\\update.cab do  " + h.run.gNewVerPath};
+    if (nested) log.push_back("Extrahuji soubory z " + h.run.gNewVerPath + "\\pack.cab do  " + h.run.gNewVerPath);
+    log.push_back("Soubory aktualizace extrahovány do " + h.run.gNewVerPath);
+    EXPECT_EQ(h.LogMessages(), log);
+  }
 }
 
-TEST(Extract, PackWithoutListFails) {
-  SessionHarness h;
-  h.MakeCabinet("temp/update.cab", {{"pack.cab", "MSCF"}});
-  h.cabinet.cabinets[h.run.gNewVerPath + "\\pack.cab"] = {{"a.txt", "a"}};
-  EXPECT_EQ(ExtractUpdate(h.session), 1);
-  EXPECT_EQ(h.run.gLastError, "File not found");
-}
-
-TEST(Extract, EntriesReachingOutsideTheStagingFolderAreRefused) {
+TEST(Extract, EntriesReachingOutsideTheStagingFolderAreRefusedBeforeAnyWrite) {
   for (const char* name : {"..\\evil.exe", "sub\\..\\..\\evil.exe", "\\evil.exe", "c:\\evil.exe", "/evil.exe",
                            "a.txt:stream", "../evil.exe", "sub\\...\\evil.exe"}) {
     for (bool nested : {false, true}) {
       SessionHarness h;
       std::vector<Entry> bad = {{"ok.txt", "ok"}, {name, "evil"}};
-      if (nested) {
-        h.MakeCabinet("temp/update.cab", {{"pack.cab", "MSCF"}, {"pack.lst", ""}});
-        h.cabinet.cabinets[h.run.gNewVerPath + "\\pack.cab"] = bad;
-      } else {
-        h.MakeCabinet("temp/update.cab", bad);
-      }
+      h.MakeCabinet("temp/update.cab", nested ? std::vector<Entry>{{"pack.cab", "MSCF"}, {"pack.lst", ""}} : bad);
+      if (nested) h.cabinet.cabinets[h.run.gNewVerPath + "\\pack.cab"] = bad;
       EXPECT_EQ(ExtractUpdate(h.session), 1) << name;
-      EXPECT_EQ(h.run.gLastError, "The filename, directory name, or volume label syntax is incorrect.") << name;
-      EXPECT_FALSE(h.dir.Exists("evil.exe")) << name;
-      EXPECT_FALSE(h.dir.Exists("temp/evil.exe")) << name;
-      EXPECT_FALSE(h.dir.Exists("temp/TyxNewVer/ok.txt")) << name;  // refused before anything is written
+      EXPECT_EQ(h.run.gLastError, kBadName) << name;
+      EXPECT_FALSE(h.dir.Exists("evil.exe") || h.dir.Exists("temp/evil.exe")) << name;
+      EXPECT_FALSE(h.dir.Exists("temp/TyxNewVer/ok.txt")) << name;
     }
   }
-  EXPECT_TRUE(IsSafeEntryName("sub\\a..b.txt"));
-  EXPECT_TRUE(IsSafeEntryName(".hidden"));
+  EXPECT_TRUE(IsSafeEntryName("sub\\a..b.txt") && IsSafeEntryName(".hidden"));
 }
 
-TEST(Extract, EntryWhoseFolderIsAFileFailsTheExtraction) {
-  SessionHarness h;
-  h.MakeCabinet("temp/update.cab", {{"sub\\a.txt", "a"}});
-  h.dir.Write("temp/TyxNewVer/sub", "a file where the folder should be");
-  EXPECT_EQ(ExtractUpdate(h.session), 1);
-  EXPECT_EQ(h.run.gLastError, "Access is denied.");
-}
-
-TEST(CabFile, ListingCountAndXml) {
+TEST(CabFile, ListingXmlAndTargetNameLimit) {
   SessionHarness h;
   h.MakeCabinet("x.cab", {{"notes.txt", "twelve bytes"}, {"sub\\A&<b.txt", "1"}});
   CabFile cab({h.cabinet, h.files, h.codePage, h.system});
   cab.CabName = h.dir.Path("x.cab");
-  EXPECT_EQ(cab.FileCount(), 2);
   EXPECT_EQ(cab.FileCount(), 2);
   EXPECT_EQ(cab.GetXML(""),
             "<?xml version=\"1.0\"?><CABFILE CABFILENAME = '" + cab.CabName +
@@ -90,81 +95,105 @@ TEST(CabFile, ListingCountAndXml) {
                 "<DATE>7.12.2025 12:00:00</DATE><SIZE>1</SIZE><PATH>sub\\</PATH></FILE>\r\n</FILES></CABFILE>");
   EXPECT_TRUE(cab.GetInfo("A&<B.TXT"));  // a match by name ends the listing, and is no failure
   EXPECT_EQ(cab.Files(), std::vector<std::string>{"sub\\A&<b.txt"});
-}
-
-TEST(CabFile, ExtractByFullNameOnly) {
-  SessionHarness h;
-  h.MakeCabinet("x.cab", {{"a.txt", "top"}, {"sub\\a.txt", "nested"}});
-  CabFile cab({h.cabinet, h.files, h.codePage, h.system});
-  cab.CabName = h.dir.Path("x.cab");
-  cab.Extract("A.TXT", h.dir.Path("out"), "");
-  EXPECT_EQ(h.dir.Read("out/a.txt"), "top");
-  EXPECT_FALSE(h.dir.Exists("out/sub"));
+  cab.Extract("A&<B.TXT", h.dir.Path("out"), "");  // Extract matches the full name only
+  EXPECT_FALSE(h.dir.Exists("out"));
+  // The target's ANSI name may take 259 bytes, not 260.
+  const std::string out = h.dir.Path("o"), name(258 - out.size(), 'n');
+  cab.Extract("notes.txt", out, name);
+  EXPECT_EQ(h.dir.Read("o/" + name), "twelve bytes");
+  EXPECT_THROW(cab.Extract("notes.txt", out, name + "n"), ErrorRecord);
 }
 
 TEST(CabFile, ErrorsCarryNumberSourceAndText) {
   SessionHarness h;
-  CabFile cab({h.cabinet, h.files, h.codePage, h.system});
-  try {
-    cab.GetInfo("");
-    FAIL();
-  } catch (const ErrorRecord& e) {
-    EXPECT_EQ(e.number, static_cast<int32_t>(0x800407A4u));
-    EXPECT_EQ(e.source, "CabFile");
+  h.MakeCabinet("long.cab", {{std::string(300, 'n'), ""}});
+  struct Case {
+    const char* cabinet;
+    std::function<void(CabFile&)> call;
+    int32_t number;
+    const char *source, *text;
+  } cases[] = {
+      {"", [](CabFile& c) { c.FileCount(); }, static_cast<int32_t>(0x800407A4u), "CabFile",
+       "You must set the CabName property before taking any action on the CabFile object."},
+      {"", [](CabFile& c) { c.GetInfo(""); }, static_cast<int32_t>(0x800407A4u), "CabFile.GetInfo", nullptr},
+      {"", [](CabFile& c) { c.GetXML(""); }, static_cast<int32_t>(0x800407A4u), "CabFile.GetXML", nullptr},
+      {"none.cab", [](CabFile& c) { c.GetXML(""); }, 2, "CabFile.GetXML", "The system cannot find the file specified."},
+      {"none.cab", [](CabFile& c) { c.Extract("", "", ""); }, 2, "CabFile", nullptr},
+      {"long.cab", [](CabFile& c) { c.Extract("", "", ""); }, 111, "CabFile.CabZpet", "The file name is too long."},
+  };
+  for (const Case& c : cases) {
+    CabFile cab({h.cabinet, h.files, h.codePage, h.system});
+    if (*c.cabinet) cab.CabName = h.dir.Path(c.cabinet);
+    try {
+      c.call(cab);
+      ADD_FAILURE() << c.source;
+    } catch (const ErrorRecord& e) {
+      EXPECT_EQ(e.number, c.number) << c.source;
+      EXPECT_EQ(e.source, c.source);
+      if (c.text) EXPECT_EQ(e.Description(), c.text);
+    }
   }
-  cab.CabName = h.dir.Path("none.cab");
-  try {
-    cab.GetXML("");
-    FAIL();
-  } catch (const ErrorRecord& e) {
-    EXPECT_EQ(e.number, 2);
-    EXPECT_EQ(e.source, "CabFile.GetXML");
-    EXPECT_EQ(e.Description(), "The system cannot find the file specified.");
-  }
-  EXPECT_EQ(Win32ErrorText(9999), "Unknown error.");
-  EXPECT_EQ(CabErrorText(1), "Unknown error.");
 }
 
-TEST(CabPaths, SplitAndMake) {
-  EXPECT_EQ(SplitPath("bin\\Norva.exe").folder, "bin\\");
-  EXPECT_EQ(SplitPath("Norva.exe").name, "Norva.exe");
-  EXPECT_EQ(AddBackslash(""), "\\");
-  EXPECT_EQ(AddBackslash("c:\\t\\"), "c:\\t\\");
-  SessionHarness h;
-  EXPECT_TRUE(MakePath(h.files, h.dir.Path("a\\b\\c\\")));
-  EXPECT_TRUE(h.dir.Exists("a/b/c"));
-  EXPECT_TRUE(MakePath(h.files, h.dir.Path("a\\b")));
-  EXPECT_FALSE(MakePath(h.files, ""));
-}
-
-struct VerifyCase {
-  const char* product;
-  uint32_t platform, major;
-  std::vector<std::string> builds;
-  bool passes;
+// Folders as the file system answers them: created, existing or missing above.
+struct FolderLog : test::StdFileSystem {
+  std::vector<std::string> existing, tried;
+  void CreateFolder(const std::string& path) override {
+    tried.push_back(path);
+    if (std::find(existing.begin(), existing.end(), path) != existing.end()) throw ErrorRecord(58, "", "");
+    std::string parent = path.substr(0, path.rfind('\\'));
+    if (std::find(existing.begin(), existing.end(), parent) == existing.end()) throw ErrorRecord(76, "", "");
+    existing.push_back(path);
+  }
 };
 
+TEST(CabPaths, MakePathWalksUpThenDown) {
+  struct Case {
+    std::string folder;
+    std::vector<std::string> existing, tried;
+    bool made;
+  } cases[] = {
+      {"", {}, {}, false},
+      {"c:\\t\\", {"c:"}, {"c:\\t"}, true},
+      {"c:\\t\\a\\b", {"c:"}, {"c:\\t\\a\\b", "c:\\t\\a", "c:\\t", "c:\\t\\a", "c:\\t\\a\\b"}, true},
+      {"\\\\srv\\share\\a\\b\\c",
+       {"\\\\srv\\share"},
+       {"\\\\srv\\share\\a\\b\\c", "\\\\srv\\share\\a\\b", "\\\\srv\\share\\a", "\\\\srv\\share\\a\\b", "\\\\srv\\share\\a\\b\\c"},
+       true},
+      {"x:\\a\\b", {}, {"x:\\a\\b", "x:\\a", "x:"}, false},
+  };
+  for (const Case& c : cases) {
+    FolderLog files;
+    files.existing = c.existing;
+    EXPECT_EQ(MakePath(files, c.folder), c.made) << c.folder;
+    EXPECT_EQ(files.tried, c.tried) << c.folder;
+  }
+}
+
 TEST(Verify, TheBuildForThisWindowsMustBeThere) {
-  const VerifyCase cases[] = {
+  struct Case {
+    const char* product;
+    uint32_t platform, major;
+    std::vector<std::string> builds;
+    bool passes;
+  } cases[] = {
       {"Norva", 2, 5, {"NorvaXP.exe", "NorvaV.exe"}, true}, {"Norva", 2, 6, {"NorvaXP.exe"}, false},
       {"Norva", 2, 10, {"NorvaV.exe"}, true},               {"Talvik", 2, 5, {"TalvikXP.exe"}, true},
       {"Talvik", 2, 6, {"TalvikXP.exe"}, false},           {"Talvik", 1, 4, {"TalvikXP.exe"}, true},
       {"Norva", 1, 4, {"NorvaXP.exe", "NorvaV.exe"}, false}, {"Bremo", 2, 6, {"BremoV.exe"}, true},
   };
-  for (const VerifyCase& c : cases) {
+  for (const Case& c : cases) {
     SessionHarness h(c.product);
     h.system.platformId = c.platform;
     h.system.major = c.major;
     for (const std::string& b : c.builds) h.dir.Write("temp/TyxNewVer/" + b, "");
     EXPECT_EQ(VerifyUpdate(h.session), c.passes) << c.product << " " << c.major;
-    if (!c.passes) {
-      EXPECT_EQ(h.LogMessages(), std::vector<std::string>{"CL - Aktualizační soubor neobsahuje požadované soubory."});
-      EXPECT_EQ(h.registry.Get(h.run.gRegKey + h.run.gRegSubKey, "NEWVER")->data, std::string("0\0", 2));
-      ASSERT_EQ(h.dialogs.boxes.size(), 1u);
-      EXPECT_EQ(h.dialogs.boxes[0].text,
-                "Aktualizační soubor neobsahuje požadované soubory.\r\nKontaktujte dodavatele programu");
-      EXPECT_EQ(h.dialogs.boxes[0].title, "Update");
-    }
+    if (c.passes) continue;
+    EXPECT_EQ(h.LogMessages(), std::vector<std::string>{"CL - Aktualizační soubor neobsahuje požadované soubory."});
+    EXPECT_EQ(h.registry.Get(h.run.gRegKey + h.run.gRegSubKey, "NEWVER")->data, std::string("0\0", 2));
+    ASSERT_EQ(h.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(h.dialogs.boxes[0].text + h.dialogs.boxes[0].title,
+              "Aktualizační soubor neobsahuje požadované soubory.\r\nKontaktujte dodavatele programuUpdate");
   }
 }
 

@@ -50,7 +50,7 @@ TEST_F(InstallTest, NorvaOnNt6BacksUpReplacesAndCleansUp) {
   EXPECT_FALSE(h.dir.Exists("temp/TyxNewVer"));
   EXPECT_EQ(h.shell.quits, std::vector<WindowHandle>{501});  // asked once; gone for the second build
   EXPECT_EQ(h.window.statusCaption, "Aktualizace provedena");
-  EXPECT_EQ(h.window.box.calls[h.window.box.calls.size() - 2], "fill 0 0 5592 384 navy");
+  EXPECT_TRUE(h.window.box.Covered(5591));
   EXPECT_EQ(h.LogMessages(),
             (std::vector<std::string>{"Kopírování souborů...", "Zálohování souboru Norva.exe",
                                       "Kopírování souboru Norva.exe", "Pokus o zavření aplikace NorvaMon",
@@ -131,10 +131,7 @@ TEST_F(InstallTest, ProgressCountsInstalledFiles) {
   Stage("b.txt", "b");
   Stage("pack.cab", "p");
   InstallUpdate(h.session);
-  std::vector<std::string> texts;
-  for (const std::string& c : h.window.box.calls)
-    if (c.rfind("print", 0) == 0) texts.push_back(c.substr(c.rfind(' ') + 1));
-  EXPECT_EQ(texts, (std::vector<std::string>{"33%", "67%", "99%"}));
+  EXPECT_EQ(h.window.box.texts, (std::vector<std::string>{"33%", "67%", "99%"}));
 }
 
 TEST(CloseApplication, AsksWaitsAndGivesUp) {
@@ -152,7 +149,6 @@ TEST(CloseApplication, AsksWaitsAndGivesUp) {
   EXPECT_EQ(h.dialogs.boxes[0].icon, MessageIcon::Information);
   EXPECT_EQ(h.LogMessages(), std::vector<std::string>{"Pokus o zavření aplikace Kartotéka Norva"});
   EXPECT_TRUE(h.shell.windows.empty());
-  EXPECT_GT(h.window.pumps, 0);
 
   h.shell.windows["NorvaMon"] = 10;
   h.shell.neverQuits = true;
@@ -178,7 +174,7 @@ TEST(ExecCmd, FailuresBeepAndExplainInCzech) {
   EXPECT_EQ(h.dialogs.boxes[0].title, "Otevřít soubor");
   EXPECT_EQ(h.dialogs.boxes[1].text, "Nedostatek paměti");
   EXPECT_EQ(h.dialogs.boxes[2].text, "Nepředvídaná chyba při otevírání souboru: c:\\app\\x.exe");
-  EXPECT_EQ(h.shell.beeps, (std::vector<uint32_t>{400, 400, 400}));
+  EXPECT_EQ(h.shell.beeps, 3);
   EXPECT_EQ(ShellErrorText(31, "a.xyz"), "Souboru není přiřazena žádná aplikace: a.xyz");
 }
 
