@@ -56,14 +56,6 @@ TEST_F(Win32CabinetTest, GcabCabinetsListAndUnpackWithFolders) {
   EXPECT_TRUE(files.FileExists(out + "\\big.bin"));
 }
 
-TEST_F(Win32CabinetTest, ExtractOneEntryByItsFullName) {
-  CabFile cab(Services());
-  cab.CabName = Fixture("simple.cab");
-  cab.Extract("SUB\\A.TXT", out, "");
-  EXPECT_TRUE(files.FileExists(out + "\\sub\\a.txt"));
-  EXPECT_FALSE(files.FileExists(out + "\\notes.txt"));
-}
-
 TEST_F(Win32CabinetTest, CzechEntryNameFromTheAnsiCodePage) {
   ExtractCab(Services(), Fixture("czech.cab"), out);
   EXPECT_TRUE(files.FileExists(out + "\\Účetní data.txt"));
@@ -78,14 +70,16 @@ TEST_F(Win32CabinetTest, EntriesOutsideTheFolderAreRefusedBeforeAnyWrite) {
 
 class BrokenCabinet : public Win32CabinetTest, public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(BrokenCabinet, FailsWithATextAndEnds) { EXPECT_FALSE(ErrorOf(GetParam()).empty()); }
+TEST_P(BrokenCabinet, FailsWithATextAndEnds) {
+  const std::string error = ErrorOf(GetParam());
+  EXPECT_FALSE(error.empty());
+  if (std::string(GetParam()) == "missing.cab") {
+    EXPECT_EQ(error, "The system cannot find the file specified.");
+  }
+}
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, BrokenCabinet,
                          ::testing::Values("truncated.cab", "damaged.cab", "notacab.cab", "missing.cab"));
-
-TEST_F(Win32CabinetTest, MissingCabinetSaysSo) {
-  EXPECT_EQ(ErrorOf("missing.cab"), "The system cannot find the file specified.");
-}
 
 }  // namespace
 }  // namespace tyx::win32

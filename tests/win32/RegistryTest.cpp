@@ -68,21 +68,5 @@ TEST_F(Win32RegistryTest, MissingValueAndKeyKeepThePreset) {
   EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tyx\\TestLayer\\none", 0, KEY_READ, &key), ERROR_SUCCESS);
 }
 
-TEST_F(Win32RegistryTest, DwordAndExpandValues) {
-  HKEY key;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, codePage.ToAnsi(kKey).c_str(), 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-  DWORD five = 5;
-  RegSetValueExA(key, "dword", 0, REG_DWORD, reinterpret_cast<BYTE*>(&five), 4);
-  RegSetValueExA(key, "expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>("%TEMP%"), 7);
-  RegCloseKey(key);
-  RegValue value = std::string();
-  ASSERT_TRUE(Read("dword", value));
-  EXPECT_EQ(RegValueText(value), "0");
-  ASSERT_TRUE(access.ReadRegValue(HKEY_CURRENT_USER_VALUE, kKey, "dword", REG_DWORD_TYPE, value, false));
-  EXPECT_EQ(RegValueText(value), "5");
-  ASSERT_TRUE(Read("expand", value));
-  EXPECT_EQ(RegValueText(value), "1");
-}
-
 }  // namespace
 }  // namespace tyx::win32
