@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/ErrorRecord.h"
+#include "platform/Text.h"
 
 namespace tyx {
 namespace {
@@ -20,6 +21,19 @@ Made TryCreate(IFileSystem& files, const std::string& folder) {
     if (e.number == 76) return Made::PathMissing;
     return Made::No;
   }
+}
+
+// Windows opens these devices whatever extension follows the name, and in
+// any folder.
+bool IsDeviceName(const std::string& part) {
+  std::string base = LowerCase(part.substr(0, part.find('.')));
+  base.erase(base.find_last_not_of(' ') + 1);
+  if (base == "con" || base == "prn" || base == "aux" || base == "nul" || base == "conin$" || base == "conout$")
+    return true;
+  if (base.rfind("com", 0) != 0 && base.rfind("lpt", 0) != 0) return false;
+  const std::string number = base.substr(3);
+  return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "¹" ||
+         number == "²" || number == "³";
 }
 
 }  // namespace
@@ -77,6 +91,7 @@ bool IsSafeEntryName(const std::string& name) {
     std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
     // Windows drops trailing dots and blanks, so ". ." and "..." are ".." too.
     if (part.find_first_not_of(". ") == std::string::npos && part.find("..") != std::string::npos) return false;
+    if (IsDeviceName(part)) return false;
     if (end == std::string::npos) return true;
     start = end + 1;
   }

@@ -1,9 +1,11 @@
 // Entry names of update.cab and of the nested pack.cab, one per line: the
-// extraction either fails or writes only below the staging folder.
+// extraction either fails or writes only below the staging folder, and never
+// into a device.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,10 @@
 namespace {
 
 using Entry = tyx::test::FakeCabinet::Entry;
+
+// Windows' devices: in any folder, with any extension, trailing dots or blanks.
+const std::regex kDevice(R"((^|[\\/])(con|prn|aux|nul|conin\$|conout\$|(com|lpt)([0-9]|¹|²|³)) *(\.[^\\/]*)?([\\/]|$))",
+                         std::regex::icase);
 
 bool Below(const std::filesystem::path& path, const std::filesystem::path& folder) {
   auto relative = path.lexically_relative(folder);
@@ -50,7 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (!Below(target, staging) && !std::filesystem::exists(target)) escapes.push_back(target);
     }
   }
-  tyx::ExtractUpdate(h.session);
+  if (tyx::ExtractUpdate(h.session) == 0)
+    for (const std::vector<Entry>* entries : {&outer, &inner})
+      for (const Entry& e : *entries)
+        if (std::regex_search(e.name, kDevice)) std::abort();
   for (const auto& target : escapes)
     if (std::filesystem::exists(target)) std::abort();
 

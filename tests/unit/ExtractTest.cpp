@@ -65,9 +65,10 @@ TEST(Extract, LogLinesWithAndWithoutPack) {
   }
 }
 
-TEST(Extract, EntriesReachingOutsideTheStagingFolderAreRefusedBeforeAnyWrite) {
+TEST(Extract, EntriesReachingOutsideTheStagingFolderOrIntoDevicesAreRefusedBeforeAnyWrite) {
   for (const char* name : {"..\\evil.exe", "sub\\..\\..\\evil.exe", "\\evil.exe", "c:\\evil.exe", "/evil.exe",
-                           "a.txt:stream", "../evil.exe", "sub\\...\\evil.exe"}) {
+                           "a.txt:stream", "../evil.exe", "sub\\...\\evil.exe", "NUL", "COM1", "AUX.txt",
+                           "sub\\con .txt", "Lpt9.log. ", "CONOUT$", "com¹", "nul\\a.txt"}) {
     for (bool nested : {false, true}) {
       SessionHarness h;
       std::vector<Entry> bad = {{"ok.txt", "ok"}, {name, "evil"}};
@@ -79,7 +80,8 @@ TEST(Extract, EntriesReachingOutsideTheStagingFolderAreRefusedBeforeAnyWrite) {
       EXPECT_FALSE(h.dir.Exists("temp/TyxNewVer/ok.txt")) << name;
     }
   }
-  EXPECT_TRUE(IsSafeEntryName("sub\\a..b.txt") && IsSafeEntryName(".hidden"));
+  EXPECT_TRUE(IsSafeEntryName("sub\\a..b.txt") && IsSafeEntryName(".hidden") && IsSafeEntryName("console.txt") &&
+              IsSafeEntryName("com10.txt"));
 }
 
 TEST(CabFile, ListingXmlAndTargetNameLimit) {
