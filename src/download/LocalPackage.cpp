@@ -4,6 +4,17 @@
 #include "product/PackageFiles.h"
 
 namespace tyx {
+namespace {
+
+// A copy cut short by a full disk would keep the disk full.
+void DeletePartialCopy(IFileSystem& files, const std::string& path) {
+  try {
+    if (files.FileExists(path)) files.DeleteFile(path, true);
+  } catch (const ErrorRecord&) {
+  }
+}
+
+}  // namespace
 
 bool CopyLocalPackage(Session& s) {
   const std::string staged = s.run.gTempPath + "\\" + kPackage;
@@ -18,6 +29,7 @@ bool CopyLocalPackage(Session& s) {
     }
     files.CopyFile(shared, staged, true);
   } catch (const ErrorRecord& e) {
+    DeletePartialCopy(files, staged);
     s.ShowStatus(std::string("Aktualizační soubor '") + kPackage + "' nelze připravit k rozbalení (" +
                  e.Description() + ")");
     s.Pump();

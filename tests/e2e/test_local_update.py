@@ -3,6 +3,7 @@ import datetime
 import os
 import re
 import shutil
+import subprocess
 import time
 import unittest
 
@@ -154,6 +155,27 @@ class LocalUpdate(WineTestCase):
         started = inst.wait_started(1)
         self.assertIn("started Talvik.exe|", started)
         self.assertNotIn("started tyxlibupdate.exe|/S", started)
+
+    def test_full_temporary_disk(self):
+        """The temporary folder on a 4 MB tmpfs."""
+        rows = [("unpacks-beyond", {"NorvaV.exe": stub(b"V"), "zeros.bin": bytes(8 << 20)},
+                 "Chyba při rozbalování souborů!  (There is not enough space on the disk.)"),
+                ("copy-beyond", {"NorvaV.exe": stub(b"V"), "noise.bin": os.urandom(6 << 20)},
+                 "Aktualizační soubor 'update.cab' nelze připravit k rozbalení (Disk full)"),
+                ("fits", None, DONE)]
+        for name, files, last in rows:
+            with self.subTest(name):
+                inst = self.prepare(f"full-{name}", "Norva", files=files)
+                temp = os.path.join(inst.root, "temp")
+                subprocess.run(["umount", "-q", temp], stderr=subprocess.DEVNULL)  # left by a killed run
+                os.makedirs(temp, exist_ok=True)
+                subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4m", "tmpfs", temp], check=True)
+                self.addCleanup(subprocess.run, ["umount", temp])
+                inst.run(inst.command_line(), temp=temp)
+                self.assertEqual(inst.log()[-1], last)
+                self.assertEqual(marker_of(inst.read("Norva.exe")), b"V" if last == DONE else b"old")
+                if name == "copy-beyond":
+                    self.assertNotIn("update.cab", os.listdir(temp), "no partial copy is left")
 
     def test_missing_package_says_so_and_restarts(self):
         inst = self.prepare("nopackage", "Bremo")

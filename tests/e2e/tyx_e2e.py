@@ -73,9 +73,12 @@ class Installation:
         time.sleep(0.5)
         return self.started()
 
-    def run(self, command_line, timeout=120):
-        return wine.run([os.path.join(self.own, "TyxUpdate.exe"), command_line], timeout=timeout,
-                        capture_output=True)
+    def run(self, command_line, timeout=120, temp=None):
+        exe = os.path.join(self.own, "TyxUpdate.exe")
+        if temp:  # Wine takes TEMP from the registry, but a program inherits its parent's
+            return wine.run(["cmd", "/c", f"set TMP={win(temp)}&& set TEMP={win(temp)}&& {win(exe)} {command_line}"],
+                            timeout=timeout, capture_output=True)
+        return wine.run([exe, command_line], timeout=timeout, capture_output=True)
 
     def log(self):
         path = os.path.join(self.own, "Update.log")

@@ -45,3 +45,10 @@ damaged = bytearray(cabinet([(b"notes.txt", b"twelve bytes")]))
 damaged[36 + 8:36 + 8 + 4] = (100000).to_bytes(4, "little")
 write("damaged.cab", bytes(damaged))
 write("notacab.cab", b"this is an error page, not a cabinet\n" * 20)
+# A header that promises two files, both said to go on from an earlier cabinet: some SetupAPIs then list and
+# unpack nothing, and report success.
+emptied = bytearray(cabinet([(b"a.txt", b"a"), (b"b.txt", b"b")]))
+for name in (b"a.txt", b"b.txt"):
+    at = emptied.index(name) - 8
+    emptied[at:at + 2] = (0xFFFD).to_bytes(2, "little")
+write("emptied.cab", bytes(emptied))

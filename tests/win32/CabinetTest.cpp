@@ -79,7 +79,8 @@ TEST_P(BrokenCabinet, FailsWithATextAndEnds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, BrokenCabinet,
-                         ::testing::Values("truncated.cab", "damaged.cab", "notacab.cab", "missing.cab"));
+                         ::testing::Values("truncated.cab", "damaged.cab", "notacab.cab", "missing.cab",
+                                           "emptied.cab"));
 
 }  // namespace
 }  // namespace tyx::win32
