@@ -2,6 +2,7 @@
 
 #include "install/BackupFolder.h"
 #include "install/CloseApplication.h"
+#include "install/InstallChecks.h"
 #include "platform/ErrorRecord.h"
 #include "platform/Text.h"
 #include "product/EditionBuilds.h"
@@ -115,7 +116,12 @@ class Installation {
 
 void InstallUpdate(Session& s) {
   try {
-    Installation(s).Run();
+    if (std::optional<std::string> refusal = ReasonNotToInstall(s)) {
+      s.ShowStatus(*refusal);
+      s.Pump();
+    } else {
+      Installation(s).Run();
+    }
   } catch (const ErrorRecord& e) {
     s.window.SetMousePointer(MousePointer::Default);
     s.ShowStatus("Chyba při aktualizaci!  (" + e.Description() + ")");

@@ -21,6 +21,9 @@ if extra:
 if "RT_MANIFEST" not in subprocess.run(["i686-w64-mingw32-objdump", "-x", sys.argv[1]], capture_output=True,
                                        text=True).stdout and ".rsrc" not in dump:
     failures.append("carries no resources (manifest)")
+with open(sys.argv[1], "rb") as exe:
+    if b'requestedExecutionLevel level="highestAvailable"' not in exe.read():
+        failures.append("the manifest does not ask for the highest rights the user has")
 for f in failures:
     print("FAIL:", f)
 print("imports:", ", ".join(sorted(dlls)))

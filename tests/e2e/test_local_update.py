@@ -177,6 +177,17 @@ class LocalUpdate(WineTestCase):
                 if name == "copy-beyond":
                     self.assertNotIn("update.cab", os.listdir(temp), "no partial copy is left")
 
+    def test_application_folder_that_cannot_be_written_is_left_alone(self):
+        inst = self.prepare("protected", "Norva")
+        subprocess.run(["chattr", "+i", inst.app], check=True)
+        self.addCleanup(subprocess.run, ["chattr", "-i", inst.app])
+        before = sorted(os.listdir(inst.app))
+        inst.run(inst.command_line())
+        self.assertEqual(inst.log()[-1], f"Do adresáře aplikace {win(inst.app).lower()} nelze zapisovat. "
+                                         "Aktualizace nebude provedena.")
+        self.assertEqual(sorted(os.listdir(inst.app)), before)
+        self.assertEqual(marker_of(inst.read("Norva.exe")), b"old")
+
     def test_missing_package_says_so_and_restarts(self):
         inst = self.prepare("nopackage", "Bremo")
         os.remove(os.path.join(inst.data, "update.cab"))

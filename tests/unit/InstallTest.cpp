@@ -118,6 +118,22 @@ TEST_F(InstallTest, LockedTargetStopsWithTheSystemsTextAndKeepsTheBackup) {
   EXPECT_EQ(h.window.pointer, MousePointer::Default);
 }
 
+TEST(InstallRefusal, PackageWithTheUpdatersOwnNamesChangesNothing) {
+  for (const char* name : {"Update.log", "OLDVER"}) {
+    SessionHarness h;
+    h.dir.Write("app/Norva.exe", "old");
+    h.dir.Write("temp/TyxNewVer/NorvaV.exe", "V");
+    h.dir.Write(std::string("temp/TyxNewVer/") + name, "x");
+    InstallUpdate(h.session);
+    EXPECT_FALSE(h.run.gUpdated);
+    EXPECT_EQ(h.window.statusCaption, std::string("Aktualizační soubor obsahuje nepřípustný soubor '") + name +
+                                          "'. Aktualizace nebude provedena.");
+    EXPECT_EQ(h.LogMessages(), std::vector<std::string>{h.window.statusCaption});
+    EXPECT_EQ(h.dir.Read("app/Norva.exe"), "old");
+    EXPECT_FALSE(h.dir.Exists("app/OldVer"));
+  }
+}
+
 TEST_F(InstallTest, OnlyPackageFilesMeansNothingCopied) {
   Stage("update.inf", "x");
   InstallUpdate(h.session);

@@ -1,0 +1,25 @@
+#include "install/InstallChecks.h"
+
+#include "platform/Text.h"
+
+namespace tyx {
+
+std::optional<std::string> ReasonNotToInstall(Session& s) {
+  IFileSystem& files = s.platform.files;
+  // Update.log would take this run's lines with it; a file named OldVer
+  // would stand where the backups go.
+  for (const std::string& name : files.Files(s.run.gNewVerPath))
+    if (LowerCase(name) == "update.log" || LowerCase(name) == "oldver")
+      return "Aktualizační soubor obsahuje nepřípustný soubor '" + name + "'. Aktualizace nebude provedena.";
+  std::string probe;
+  do {
+    probe = s.run.gAppPath + "\\" + files.GetTempName();
+  } while (files.FileExists(probe));
+  uintptr_t file = files.CreateForWrite(probe);
+  if (!file) return "Do adresáře aplikace " + s.run.gAppPath + " nelze zapisovat. Aktualizace nebude provedena.";
+  files.Close(file);
+  files.DeleteFile(probe, true);
+  return std::nullopt;
+}
+
+}  // namespace tyx
