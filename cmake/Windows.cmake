@@ -17,6 +17,9 @@ target_link_libraries(tyxwin32 PUBLIC tyxcore setupapi wininet shell32 user32 gd
 target_compile_definitions(tyxwin32 PRIVATE _WIN32_WINNT=0x0501)
 
 add_executable(TyxUpdate WIN32 src/platform/win32/WinMain.cpp src/platform/win32/TyxUpdate.rc)
+# The resource compiler's input names the manifest; without this a changed manifest is not built in.
+set_source_files_properties(src/platform/win32/TyxUpdate.rc PROPERTIES
+  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/TyxUpdate.manifest)
 target_link_libraries(TyxUpdate PRIVATE tyxwin32)
 
 # Layer 2: the Win32 layer against Wine's real services.
