@@ -1,17 +1,23 @@
 #!/usr/bin/env python3
-"""Web update benchmark: a 100 MB package on the local test host (nginx over loopback, inside the test
-hosts' namespace).
+"""Web update benchmark on the local test host (nginx over loopback, inside the test hosts' namespace).
 
-  - download throughput of TyxUpdate.exe against curl's on the same file (nginx's own $request_time);
-  - the whole web update against curl + cabextract + cp doing the same work;
-  - peak memory of TyxUpdate.exe under Wine, and of a trivial program under Wine for comparison.
-Run it with bench/run.sh after a build; it prints a report and writes it to build/bench/report.txt.
+For each package shape, every stage of the update (size query, download, extraction, installation, and the
+start, window timers and end) is timed three ways:
+  - TyxUpdate.exe under Wine, its stages told apart by the moments its log lines appear;
+  - the floor of the platform: bench/Floor.cpp under the same Wine prefix, the same calls done as directly as
+    possible (1 MiB reads, one cabinet pass, one CopyFileW per file), plus the log lines the update writes;
+  - natively: curl, cabextract, cp.
+Also the bytes nginx sent for the size query and for the download ($bytes_sent), and the peak memory against a
+trivial program under Wine. Run it with bench/run.sh after a build; it prints the report and writes it to
+build/bench/report.md. With TYX_BENCH_BEFORE=path/to/an/older/TyxUpdate.exe the older build runs the same
+rounds and gets a column of its own.
 """
 import os
 import re
 import shutil
 import subprocess
 import sys
+import threading
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -23,116 +29,273 @@ import wine  # noqa: E402
 import tyx_e2e  # noqa: E402
 import webhost  # noqa: E402
 
-SIZE = 100 * 1024 * 1024
+KIB, MIB = 1024, 1024 * 1024
 REMOTE = "/tyx/norva/newverall/update.cab"
 URL = f"https://{webhost.NORVA}{REMOTE}"
-ROUNDS = 3
+# name, number of files, size of each
+SHAPES = [("1 × 100 MiB", 1, 100 * MIB), ("2,000 × 10 KiB", 2000, 10 * KIB), ("500 × 1 KiB", 500, KIB),
+          ("1,000 × 1 KiB", 1000, KIB), ("5,000 × 1 KiB", 5000, KIB)]
+ROUNDS = int(os.environ.get("TYX_BENCH_ROUNDS", "2"))
 # The window's main timer starts the update after 1 s and its end timer closes it 3 s after the last step.
 TIMERS = 4.0
+# Where a stage begins, by the log line that opens it; each ends where the next begins.
+MARKS = [("size query", "Doména "), ("download", "Stažení souboru update.cab"),
+         ("extraction", "Stažení souborů dokončeno"), ("installation", "Soubory aktualizace extrahovány"),
+         ("end", "Aktualizace provedena")]
+STAGES = [m[0] for m in MARKS[:-1]]
+FLOOR = os.path.join(tyx_e2e.BUILD, "Floor.exe")
 
 
-def https_request_times():
+class LogWatch(threading.Thread):
+    """Notes the moment each line of the log appears."""
+
+    def __init__(self, path):
+        super().__init__(daemon=True)
+        self.path, self.lines, self.running = path, [], True
+
+    def run(self):
+        done, pending = 0, b""
+        while self.running:
+            try:
+                with open(self.path, "rb") as f:
+                    f.seek(done)
+                    data = f.read()
+            except FileNotFoundError:
+                data = b""
+            now = time.monotonic()
+            done += len(data)
+            pending += data
+            *complete, pending = pending.split(b"\r\n")
+            self.lines += [(now, line.decode("cp1250")[line.index(b"]") + 1:]) for line in complete]
+            time.sleep(0.003)
+
+    def stop(self):
+        self.running = False
+        self.join()
+        return self.lines
+
+
+def access_log():
     with open(webhost.ACCESS_LOG) as f:
-        return [float(line.split()[-1]) for line in f if line.startswith("https ") and REMOTE in line]
+        return [line.split() for line in f]
 
 
-def timed(args, **kw):
-    """Wall time and peak resident set size (KiB) of a command."""
-    start = time.monotonic()
-    result = subprocess.run(["/usr/bin/time", "-v"] + args, capture_output=True, **kw)
-    wall = time.monotonic() - start
-    peak = re.search(rb"Maximum resident set size \(kbytes\): (\d+)", result.stderr)
-    return wall, int(peak.group(1)) if peak else 0
+def bytes_sent(entries, scheme):
+    """$bytes_sent of the requests of this scheme for the package."""
+    return sum(int(e[4]) for e in entries if e[0] == scheme and e[1] == REMOTE)
 
 
-def make_package(work):
+def served_since(count, scheme_wanted=2):
+    # nginx logs a request once its connection is done; the size query's may lag the download's a little.
+    for _ in range(100):
+        entries = access_log()[count:]
+        if len(entries) >= scheme_wanted:
+            return entries
+        time.sleep(0.05)
+    return access_log()[count:]
+
+
+def make_package(work, count, size):
     payload = os.path.join(work, "payload")
-    os.makedirs(payload, exist_ok=True)
-    with open(os.path.join(payload, "norvadata.bin"), "wb") as f:
-        for _ in range(SIZE // (1 << 20)):
-            f.write(os.urandom(1 << 20))
-    with open(os.path.join(payload, "NorvaV.exe"), "wb") as f:
-        f.write(tyx_e2e.stub(b"bench V"))
-    shutil.copy(os.path.join(payload, "NorvaV.exe"), os.path.join(payload, "NorvaXP.exe"))
+    shutil.rmtree(payload, ignore_errors=True)
+    os.makedirs(payload)
+    names = [f"f{i:05d}.dat" for i in range(count)]
+    for name in names:
+        with open(os.path.join(payload, name), "wb") as f:
+            f.write(os.urandom(size))
     package = os.path.join(work, "update.cab")
-    subprocess.run(["gcab", "-c", package, "norvadata.bin", "NorvaV.exe", "NorvaXP.exe"], cwd=payload, check=True)
+    listing = os.path.join(work, "names")
+    with open(listing, "w") as f:
+        f.write("\n".join(names))
+    subprocess.run(f"xargs -a {listing} -d '\\n' gcab -c -z {package}", shell=True, cwd=payload, check=True)
     return package
 
 
-def installation(round_):
-    inst = tyx_e2e.Installation(f"bench-{round_}")
+def updater_round(exe, name):
+    inst = tyx_e2e.Installation(f"bench-{name}")
+    shutil.copy(exe, os.path.join(inst.own, "TyxUpdate.exe"))
     inst.add_stub("Norva.exe", marker=b"old")
     tyx_e2e.reg_set(inst.key("Norva"), "NEWVERTYPE", "1")
-    return inst
+    served = len(access_log())
+    watch = LogWatch(os.path.join(inst.own, "Update.log"))
+    watch.start()
+    peak_file = os.path.join(inst.root, "peak")
+    start = time.monotonic()
+    subprocess.run(["/usr/bin/time", "-f", "%M", "-o", peak_file, wine.wine_binary(),
+                    os.path.join(inst.own, "TyxUpdate.exe"), inst.command_line()],
+                   env=wine.environment(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    wall = time.monotonic() - start
+    lines = watch.stop()
+    assert lines and lines[-1][1] == "Aktualizace provedena", lines[-3:]
+    at = {}
+    for moment, text in lines:
+        for stage, prefix in MARKS:
+            if text.startswith(prefix):
+                at.setdefault(stage, moment)
+    times = {stage: at[MARKS[i + 1][0]] - at[stage] for i, stage in enumerate(STAGES)}
+    times["start, timers, end"] = wall - sum(times.values())
+    entries = served_since(served)
+    with open(peak_file) as f:
+        peak = int(f.read().split()[-1])
+    shutil.rmtree(inst.root, ignore_errors=True)
+    return times, bytes_sent(entries, "http"), bytes_sent(entries, "https"), peak
 
 
-def updater_round(round_):
-    inst = installation(round_)
-    wall, peak = timed([wine.wine_binary(), os.path.join(inst.own, "TyxUpdate.exe"), inst.command_line()],
-                       env=wine.environment(), stdin=subprocess.DEVNULL)
-    assert inst.log()[-1] == "Aktualizace provedena", inst.log()
-    assert os.path.getsize(os.path.join(inst.app, "norvadata.bin")) == SIZE
-    return wall, peak
+def floor(*args):
+    result = wine.run([FLOOR] + [str(a) for a in args], capture_output=True)
+    assert result.returncode == 0, (args, result.stdout, result.stderr)
+    return float(result.stdout.split()[-1])
 
 
-def tools_round(work):
-    """What a person would do by hand: fetch, unpack, copy into the application folder."""
-    staging = os.path.join(work, "staging")
-    app = os.path.join(work, "app")
-    for d in (staging, app):
+def floor_round(work, count, trivial_wall):
+    cab, staged, app = (os.path.join(work, n) for n in ("floor.cab", "floor-staging", "floor-app"))
+    log = os.path.join(work, "floor.log")
+    for d in (staged, app):
         shutil.rmtree(d, ignore_errors=True)
         os.makedirs(d)
-    script = (f"curl -s -o {work}/download.cab {URL} && cabextract -q -d {staging} {work}/download.cab && "
-              f"cp -r {staging}/. {app}/")
-    wall, _ = timed(["bash", "-c", script])
-    return wall
+    if os.path.exists(log):
+        os.remove(log)
+    size = floor("size", webhost.NORVA, REMOTE)
+    download = floor("download", URL, tyx_e2e.win(cab))
+    extraction = floor("extract", tyx_e2e.win(cab), tyx_e2e.win(staged)) + floor("log", tyx_e2e.win(log), 2)
+    # Two log lines for each installed file: its backup and its copy.
+    installation = floor("copy", tyx_e2e.win(staged), tyx_e2e.win(app)) + floor("log", tyx_e2e.win(log), 2 * count)
+    return {"size query": size, "download": download, "extraction": extraction, "installation": installation,
+            "start, timers, end": trivial_wall + TIMERS}
+
+
+def timed_shell(script):
+    start = time.monotonic()
+    subprocess.run(["bash", "-c", script], check=True, stdout=subprocess.DEVNULL)
+    return time.monotonic() - start
+
+
+def native_round(work):
+    cab, staged, app = (os.path.join(work, n) for n in ("native.cab", "native-staging", "native-app"))
+    for d in (staged, app):
+        shutil.rmtree(d, ignore_errors=True)
+        os.makedirs(d)
+    return {"size query": timed_shell(f"curl -sfI http://{webhost.NORVA}{REMOTE}"),
+            "download": timed_shell(f"curl -sf -o {cab} {URL}"),
+            "extraction": timed_shell(f"cabextract -q -d {staged} {cab}"),
+            "installation": timed_shell(f"cp -r {staged}/. {app}/"),
+            "start, timers, end": 0.0}
+
+
+def best(rounds):
+    return {k: min(r[k] for r in rounds) for k in rounds[0]}
+
+
+def seconds(value):
+    return f"{value:.3f}" if value < 10 else f"{value:.2f}"
+
+
+def ratio(a, b):
+    return f"{a / b:.2f}" if b > 0 else "–"
+
+
+def measure(shape, count, size, work, trivial_wall, updaters):
+    package = make_package(work, count, size)
+    target = os.path.join(webhost.DOCROOT, REMOTE.lstrip("/"))
+    os.makedirs(os.path.dirname(target), exist_ok=True)
+    shutil.copy(package, target)
+    results = {}
+    for label, exe in updaters:
+        rounds = [updater_round(exe, f"{label}-{r}") for r in range(ROUNDS)]
+        results[label] = (best([r[0] for r in rounds]), max(r[1] for r in rounds), max(r[2] for r in rounds),
+                          max(r[3] for r in rounds))
+    floors = best([floor_round(work, count, trivial_wall) for _ in range(ROUNDS)])
+    natives = best([native_round(work) for _ in range(ROUNDS)])
+    return {"shape": shape, "count": count, "package": os.path.getsize(package), "updaters": results,
+            "floor": floors, "native": natives}
+
+
+def table(results, labels):
+    head = "| package | stage | " + " | ".join(f"TyxUpdate {l} (s)" if l else "TyxUpdate (s)" for l in labels)
+    head += " | floor (s) | TyxUpdate / floor | curl, cabextract, cp (s) |"
+    rows = [head, "|" + "---|" * (head.count("|") - 1)]
+    for r in results:
+        last = labels[-1]
+        for stage in STAGES + ["start, timers, end"]:
+            ours = [r["updaters"][l][0][stage] for l in labels]
+            rows.append(f"| {r['shape']} | {stage} | " + " | ".join(seconds(t) for t in ours) +
+                        f" | {seconds(r['floor'][stage])} | {ratio(r['updaters'][last][0][stage], r['floor'][stage])}"
+                        f" | {seconds(r['native'][stage]) if stage != 'start, timers, end' else '–'} |")
+        total = [sum(r["updaters"][l][0].values()) for l in labels]
+        rows.append(f"| {r['shape']} | **whole update** | " + " | ".join(f"**{seconds(t)}**" for t in total) +
+                    f" | {seconds(sum(r['floor'].values()))} | {ratio(total[-1], sum(r['floor'].values()))}"
+                    f" | {seconds(sum(r['native'].values()))} |")
+    return rows
+
+
+def traffic(results, labels, trivial_peak):
+    head = "| package | package size | " + " | ".join(
+        f"{l + ' ' if l else ''}size query sent | {l + ' ' if l else ''}download sent | "
+        f"{l + ' ' if l else ''}peak memory" for l in labels) + " |"
+    rows = [head, "|" + "---|" * (head.count("|") - 1)]
+    for r in results:
+        cells = []
+        for l in labels:
+            _, query, download, peak = r["updaters"][l]
+            cells += [f"{query / KIB:.1f} KiB", f"{download / MIB:.2f} MiB", f"{peak / KIB:.1f} MiB"]
+        rows.append(f"| {r['shape']} | {r['package'] / MIB:.2f} MiB | " + " | ".join(cells) + " |")
+    rows.append(f"\nA trivial program under Wine: peak memory {trivial_peak / KIB:.1f} MiB.")
+    return rows
+
+
+def per_file(results, labels):
+    rows = []
+    for l in labels:
+        install = {r["count"]: r["updaters"][l][0]["installation"] / r["count"] for r in results
+                   if r["shape"].endswith("× 1 KiB")}
+        if 500 in install and 5000 in install:
+            rows.append(f"Installation per file{' (' + l + ')' if l else ''}: " +
+                        ", ".join(f"{n:,} files {t * 1000:.2f} ms" for n, t in sorted(install.items())) +
+                        f"; 5,000 against 500: {install[5000] / install[500]:.2f} times.")
+    return rows
+
+
+def machine():
+    with open("/proc/cpuinfo") as f:
+        model = re.search(r"model name\s*:\s*(.*)", f.read())
+    return f"{os.cpu_count()} cores ({model.group(1) if model else 'unknown CPU'}), {wine.wine_binary()} x86_64 build"
 
 
 def inside():
     work = os.path.join(wine.WORK, "bench-files")
     os.makedirs(work, exist_ok=True)
-    package = make_package(work)
-    with webhost.WebHost() as host:
-        target = os.path.join(webhost.DOCROOT, REMOTE.lstrip("/"))
-        os.makedirs(os.path.dirname(target), exist_ok=True)
-        shutil.copy(package, target)
+    updaters = [("", os.path.join(tyx_e2e.BUILD, "TyxUpdate.exe"))]
+    if os.environ.get("TYX_BENCH_BEFORE"):
+        updaters = [("before", os.environ["TYX_BENCH_BEFORE"]), ("after", updaters[0][1])]
+    labels = [u[0] for u in updaters]
+    started = time.monotonic()
+    with webhost.WebHost():
         trivial = os.path.join(work, "trivial.exe")
         shutil.copy(os.path.join(tyx_e2e.BUILD, "StubApp.exe"), trivial)
-        stub_wall, stub_peak = timed([wine.wine_binary(), trivial], env=wine.environment(), stdin=subprocess.DEVNULL)
-        updater = []
-        for r in range(ROUNDS):
-            served = len(https_request_times())
-            wall, peak = updater_round(r)
-            updater.append((https_request_times()[served], wall, peak))
-        curl = []
-        for _ in range(ROUNDS):
-            served = len(https_request_times())
-            subprocess.run(["curl", "-s", "-o", os.path.join(work, "curl.cab"), URL], check=True)
-            curl.append(https_request_times()[served])
-        tools = [tools_round(work) for _ in range(ROUNDS)]
-    mib = os.path.getsize(package) / (1 << 20)
-    best_download = min(u[0] for u in updater)
-    best_curl = min(curl)
-    best_update = min(u[1] for u in updater)
-    best_tools = min(tools)
-    peak = max(u[2] for u in updater)
-    lines = [
-        f"package: {mib:.1f} MiB over HTTPS on loopback, best of {ROUNDS} rounds",
-        f"download  TyxUpdate.exe {best_download:7.2f} s  {mib / best_download:8.1f} MiB/s",
-        f"download  curl          {best_curl:7.2f} s  {mib / best_curl:8.1f} MiB/s",
-        f"  throughput ratio TyxUpdate/curl: {best_curl / best_download:.2f}",
-        f"whole update  TyxUpdate.exe {best_update:7.2f} s ({best_update - TIMERS:.2f} s without its "
-        f"{TIMERS:.0f} s of window timers)",
-        f"whole update  curl + cabextract + cp {best_tools:7.2f} s",
-        f"  time ratio TyxUpdate/tools: {best_update / best_tools:.2f} "
-        f"({(best_update - TIMERS) / best_tools:.2f} without the timers)",
-        f"peak memory  TyxUpdate.exe under Wine {peak / 1024:.1f} MiB; a trivial program under Wine "
-        f"{stub_peak / 1024:.1f} MiB (started in {stub_wall:.2f} s)",
-    ]
-    report = "\n".join(lines)
+        peak_file = os.path.join(work, "trivial-peak")
+        begin = time.monotonic()
+        subprocess.run(["/usr/bin/time", "-f", "%M", "-o", peak_file, wine.wine_binary(), trivial],
+                       env=wine.environment(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        trivial_wall = time.monotonic() - begin
+        with open(peak_file) as f:
+            trivial_peak = int(f.read().split()[-1])
+        results = []
+        for shape, count, size in SHAPES:
+            results.append(measure(shape, count, size, work, trivial_wall, updaters))
+            print(f"measured {shape}", flush=True)
+    lines = [f"# TyxUpdate benchmark, {time.strftime('%Y-%m-%d %H:%M UTC', time.gmtime())}", "",
+             f"Machine: {machine()}. Best of {ROUNDS} rounds for each time; HTTPS and HTTP on loopback. "
+             f"Benchmark run time {time.monotonic() - started:.0f} s.", "",
+             "The floor's installation and extraction include the log lines the update writes (two per installed "
+             f"file); its start, timers and end are a trivial program's start and end ({trivial_wall:.2f} s) plus "
+             f"the window's {TIMERS:.0f} s of timers.", ""]
+    lines += table(results, labels) + [""] + traffic(results, labels, trivial_peak) + [""] + per_file(results, labels)
+    report = "\n".join(lines) + "\n"
     print(report)
-    with open(os.path.join(wine.WORK, "report.txt"), "w") as f:
-        f.write(report + "\n")
+    with open(os.path.join(wine.WORK, "report.md"), "w") as f:
+        f.write(report)
 
 
 def main():

@@ -37,3 +37,8 @@ target_link_libraries(StubApp PRIVATE user32)
 add_executable(DismissBox tests/helpers/DismissBox.cpp)
 target_link_libraries(DismissBox PRIVATE user32)
 target_link_options(DismissBox PRIVATE -municode)
+
+# The benchmark's floor of the platform; not shipped.
+add_executable(Floor bench/Floor.cpp)
+target_link_libraries(Floor PRIVATE wininet setupapi)
+target_link_options(Floor PRIVATE -municode)

@@ -61,7 +61,7 @@ pid {WORK}/nginx.pid;
 error_log {WORK}/nginx-error.log;
 events {{ worker_connections 64; }}
 http {{
-  log_format timed '$scheme $request_uri $status $body_bytes_sent $request_time';
+  log_format timed '$scheme $request_uri $status $body_bytes_sent $bytes_sent $request_time';
   access_log {ACCESS_LOG} timed;
   default_type application/octet-stream;
   server {{
