@@ -53,6 +53,7 @@ void Win32Surface::FillRect(double x1, double y1, double x2, double y2, uint32_t
   int left = Px(std::fmin(x1, x2)), right = Px(std::fmax(x1, x2));
   int top = Px(std::fmin(y1, y2)), bottom = Px(std::fmax(y1, y2));
   if (right <= left || bottom <= top) return;
+  Note('F', {left, top, right, bottom, static_cast<int>(color), static_cast<int>(mode_)});
   HBRUSH brush = CreateSolidBrush(color);
   HGDIOBJ old = SelectObject(dc_, brush);
   PatBlt(dc_, left, top, right - left, bottom - top, mode_ == DrawMode::NotXorPen ? kPatternNotXorDest : PATCOPY);
@@ -62,17 +63,30 @@ void Win32Surface::FillRect(double x1, double y1, double x2, double y2, uint32_t
 
 void Win32Surface::PrintText(double x, double y, const std::string& text) {
   std::wstring w = Wide(text);
+  Note('T', {Px(x), Px(y), static_cast<int>(fore_)});
+  picture_.append(reinterpret_cast<const char*>(w.data()), w.size() * sizeof(wchar_t));
   SetTextColor(dc_, fore_);
   TextOutW(dc_, Px(x), Px(y), w.c_str(), static_cast<int>(w.size()));
 }
 
+// The picture is described by what was drawn since the last erase, in
+// pixels; a redraw that would show the same picture is left out, so a bar
+// that has not grown by a whole pixel costs no repaint.
+void Win32Surface::Note(char operation, std::initializer_list<int> values) {
+  picture_ += operation;
+  for (int v : values) picture_.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+
 void Win32Surface::Refresh() {
-  if (!window_) return;
+  if (!window_ || picture_ == shown_) return;
+  shown_ = picture_;
   InvalidateRect(window_, nullptr, FALSE);
   UpdateWindow(window_);
 }
 
 void Win32Surface::Clear() {
+  picture_.clear();
+  Note('C', {static_cast<int>(back_)});
   HBRUSH brush = CreateSolidBrush(back_);
   RECT all{0, 0, pixelWidth_, pixelHeight_};
   ::FillRect(dc_, &all, brush);

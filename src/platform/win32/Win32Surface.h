@@ -1,4 +1,7 @@
 #pragma once
+#include <initializer_list>
+#include <string>
+
 #include "platform/Surface.h"
 #include "platform/win32/WinApi.h"
 
@@ -12,7 +15,10 @@ class Win32Surface : public ISurface {
   Win32Surface(const Win32Surface&) = delete;
   Win32Surface& operator=(const Win32Surface&) = delete;
 
-  void Attach(HWND window) { window_ = window; }
+  void Attach(HWND window) {
+    window_ = window;
+    shown_.clear();
+  }
   void SetFont(HFONT font) { SelectObject(dc_, font); }
   void Paint(HDC target) const;
   int PixelWidth() const { return pixelWidth_; }
@@ -32,6 +38,7 @@ class Win32Surface : public ISurface {
  private:
   int Px(double twips) const;
   double Twips(int pixels) const;
+  void Note(char operation, std::initializer_list<int> values);
 
   int widthTwips_, heightTwips_, pixelWidth_, pixelHeight_, dpi_;
   HDC dc_;
@@ -39,6 +46,7 @@ class Win32Surface : public ISurface {
   HWND window_ = nullptr;
   uint32_t fore_ = 0, back_ = 0xFFFFFF;
   DrawMode mode_ = DrawMode::CopyPen;
+  std::string picture_, shown_;
 };
 
 }  // namespace tyx::win32
