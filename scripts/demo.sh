@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+bash scripts/enable-i386.sh
 cmake --preset native >/dev/null
 cmake --build --preset native >/dev/null
 python3 scripts/demo.py "$@"
