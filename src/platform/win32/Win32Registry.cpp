@@ -6,8 +6,9 @@ namespace tyx::win32 {
 
 long Win32Registry::OpenKey(uint32_t root, const std::string& path, RegKey& key) {
   HKEY h = nullptr;
-  long rc = RegOpenKeyExA(reinterpret_cast<HKEY>(static_cast<uintptr_t>(root)), codePage_.ToAnsi(path).c_str(), 0,
-                          KEY_ALL_ACCESS, &h);
+  // The predefined roots are sign-extended 32-bit values, as the Windows headers define them.
+  HKEY rootKey = reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<int32_t>(root)));
+  long rc = RegOpenKeyExA(rootKey, codePage_.ToAnsi(path).c_str(), 0, KEY_ALL_ACCESS, &h);
   key = rc == ERROR_SUCCESS ? reinterpret_cast<RegKey>(h) : 0;
   return rc;
 }
