@@ -15,55 +15,124 @@ target_include_directories(tyx_unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(tyx_unit_tests PRIVATE tyxcore gtest gtest_main)
 
 enable_testing()
-add_test(NAME unit COMMAND tyx_unit_tests --gtest_brief=1)
+include(GoogleTest)
+gtest_discover_tests(tyx_unit_tests TEST_PREFIX "unit." PROPERTIES LABELS unit)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
-# The Windows builds: i686 is what ships; this machine's kernel cannot run
-# 32-bit code, so Wine runs the x86_64 build of the same sources. That one
-# knows the test web hosts, which resolve only inside the tests' namespace.
+# The Windows builds: i686 is what ships, x86_64 is the same sources, quicker under Wine here. Both know the
+# test web hosts, which resolve only inside the tests' namespace; a release build sets the maker's own.
+# The x86_64 one lists its Win32 layer cases under Wine once built, in a prefix of its own kept between builds,
+# which each test run copies as its own.
 include(ExternalProject)
-set(hosts_i686 ${TYX_HOST_NORVA} ${TYX_HOST_TALVIK} ${TYX_HOST_BREMO})
-set(hosts_x86_64 norva.tyx.test talvik.tyx.test bremo.tyx.test)
+set(TYX_E2E_WORK ${CMAKE_BINARY_DIR}/e2e)
+set(wine_run_x86_64 ${Python3_EXECUTABLE})
 foreach(arch i686 x86_64)
-  list(GET hosts_${arch} 0 norva)
-  list(GET hosts_${arch} 1 talvik)
-  list(GET hosts_${arch} 2 bremo)
   ExternalProject_Add(windows-${arch}
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
     BINARY_DIR ${CMAKE_BINARY_DIR}/windows-${arch}
     CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-${arch}.cmake -DCMAKE_BUILD_TYPE=Release
-               -DTYX_HOST_NORVA=${norva} -DTYX_HOST_TALVIK=${talvik} -DTYX_HOST_BREMO=${bremo}
+               -DTYX_WINE_RUN=${wine_run_${arch}}
+               -DTYX_HOST_NORVA=norva.tyx.test -DTYX_HOST_TALVIK=talvik.tyx.test -DTYX_HOST_BREMO=bremo.tyx.test
+               -DTYX_WINE_LIST_DIR=${CMAKE_BINARY_DIR}/wine-list
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     USES_TERMINAL_BUILD ON)
 endforeach()
 
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(TYX_FIXTURES ${CMAKE_BINARY_DIR}/fixtures)
 add_custom_command(OUTPUT ${TYX_FIXTURES}/simple.cab
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/helpers/make_fixtures.py ${TYX_FIXTURES}
   DEPENDS ${CMAKE_SOURCE_DIR}/tests/helpers/make_fixtures.py ${CMAKE_SOURCE_DIR}/tests/helpers/make_cab.py
   COMMENT "Making the test cabinets")
 add_custom_target(fixtures ALL DEPENDS ${TYX_FIXTURES}/simple.cab)
-set(TYX_WINE_BUILD ${CMAKE_BINARY_DIR}/windows-x86_64)
-set(TYX_E2E_ENV TYX_WIN_BUILD=${TYX_WINE_BUILD} TYX_WORK=${CMAKE_BINARY_DIR}/e2e TYX_FIXTURES=${TYX_FIXTURES}
-    TYX_SCREENSHOT=${CMAKE_BINARY_DIR}/e2e/window.bmp)
-add_test(NAME shipped_exe COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/check_shipped_exe.py
-         ${CMAKE_BINARY_DIR}/windows-i686/TyxUpdate.exe)
-add_test(NAME wine_setup COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/wine.py setup)
-add_test(NAME wine_cleanup COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/wine.py cleanup)
-add_test(NAME win32_layer COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/wine.py run
-         ${TYX_WINE_BUILD}/TyxWin32Tests.exe --gtest_brief=1)
-add_test(NAME end_to_end COMMAND ${Python3_EXECUTABLE} -m unittest discover -s ${CMAKE_SOURCE_DIR}/tests/e2e -p "test_*.py")
-add_test(NAME web_update COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/webhost.py run-tests web_update_tests)
-set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${TYX_E2E_ENV}")
-set_tests_properties(wine_cleanup PROPERTIES FIXTURES_CLEANUP wine ENVIRONMENT "${TYX_E2E_ENV}")
-set_tests_properties(win32_layer end_to_end web_update PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${TYX_E2E_ENV}")
 
-# Fuzzing: libFuzzer needs clang; a short budget in every test run.
+set(wine_py ${CMAKE_SOURCE_DIR}/tests/e2e/wine.py)
+add_test(NAME wine_setup COMMAND ${Python3_EXECUTABLE} ${wine_py} setup)
+add_test(NAME wine_cleanup COMMAND ${Python3_EXECUTABLE} ${wine_py} cleanup)
+set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine
+  ENVIRONMENT "TYX_WORK=${TYX_E2E_WORK};TYX_WINE_TEMPLATE=${CMAKE_BINARY_DIR}/wine-list/e2e/wineprefix")
+set_tests_properties(wine_cleanup PROPERTIES FIXTURES_CLEANUP wine ENVIRONMENT TYX_WORK=${TYX_E2E_WORK})
+add_test(NAME i686.shipped_exe COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/check_shipped_exe.py
+         ${CMAKE_BINARY_DIR}/windows-i686/TyxUpdate.exe)
+set_tests_properties(i686.shipped_exe PROPERTIES LABELS i686)
+
+# Layer 2: the cases the x86_64 build listed, one entry each, in the test run's prefix. The i686 build runs
+# them all in one process: every emulated 32-bit process start costs about a minute of processor time.
+set(listed "${CMAKE_BINARY_DIR}/windows-x86_64/TyxWin32Tests[1]_tests.cmake")
+file(CONFIGURE OUTPUT win32-x86_64.cmake @ONLY CONTENT [[
+if(EXISTS "@listed@")
+  include("@listed@")
+  set_tests_properties(${TyxWin32Tests_TESTS} PROPERTIES LABELS win32 FIXTURES_REQUIRED wine
+    ENVIRONMENT "TYX_WORK=@TYX_E2E_WORK@;TYX_SCREENSHOT=@TYX_E2E_WORK@/window.bmp")
+else()
+  add_test(win32.x86_64.NOT_BUILT "@CMAKE_COMMAND@" -E false)
+endif()
+]])
+set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/win32-x86_64.cmake)
+add_test(NAME win32.i686 COMMAND ${Python3_EXECUTABLE} ${wine_py} run
+         ${CMAKE_BINARY_DIR}/windows-i686/TyxWin32Tests.exe --gtest_brief=1)
+set_tests_properties(win32.i686 PROPERTIES LABELS "win32;i686" FIXTURES_REQUIRED wine
+  ENVIRONMENT TYX_WORK=${TYX_E2E_WORK})
+
+# Layer 3: one entry per Python scenario ("module.Class.test_name"), read from the test files. The x86_64
+# build runs them all; the shipped i686 build, several times slower under emulation, a representative set.
+function(tyx_scenarios file out)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${file})
+  get_filename_component(module ${file} NAME_WE)
+  file(STRINGS ${file} lines REGEX "^class |^    def test_")
+  set(cases)
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^class ([A-Za-z0-9_]+)")
+      set(class ${CMAKE_MATCH_1})
+    elseif(line MATCHES "def (test_[A-Za-z0-9_]+)")
+      list(APPEND cases ${module}.${class}.${CMAKE_MATCH_1})
+    endif()
+  endforeach()
+  set(${out} ${cases} PARENT_SCOPE)
+endfunction()
+set(TYX_I686_SCENARIOS
+  LocalUpdate.test_installed_under_another_name
+  LocalUpdate.test_package_reaching_outside_the_staging_folder_installs_nothing
+  LocalUpdate.test_running_instance_is_asked_to_quit_and_awaited
+  WebUpdate.test_type_2_through_the_proxy_keeps_a_copy_in_the_data_folder
+  WebUpdate.test_cut_off_body_is_not_a_package)
+set(e2e_dir ${CMAKE_SOURCE_DIR}/tests/e2e)
+tyx_scenarios(${e2e_dir}/test_startup.py startup)
+tyx_scenarios(${e2e_dir}/test_local_update.py local)
+tyx_scenarios(${e2e_dir}/web_update_tests.py web)
+foreach(case IN LISTS startup local web)
+  string(REGEX REPLACE "^[a-z_]+\\." "" name ${case})
+  if(case IN_LIST web)
+    set(command ${e2e_dir}/webhost.py run-tests ${case})
+    set(labels e2e web)
+  else()
+    set(command -m unittest ${case})
+    set(labels e2e)
+  endif()
+  set(archs x86_64)
+  if(name IN_LIST TYX_I686_SCENARIOS)
+    list(APPEND archs i686)
+  endif()
+  foreach(arch IN LISTS archs)
+    set(test_labels ${labels})
+    if(arch STREQUAL i686)
+      list(APPEND test_labels i686)
+    endif()
+    add_test(NAME ${arch}.${name} COMMAND ${Python3_EXECUTABLE} ${command} WORKING_DIRECTORY ${e2e_dir})
+    set_tests_properties(${arch}.${name} PROPERTIES LABELS "${test_labels}" FIXTURES_REQUIRED wine
+      ENVIRONMENT "TYX_WIN_BUILD=${CMAKE_BINARY_DIR}/windows-x86_64;TYX_UPDATER=${CMAKE_BINARY_DIR}/windows-${arch}/TyxUpdate.exe;TYX_WORK=${TYX_E2E_WORK};TYX_FIXTURES=${TYX_FIXTURES}")
+  endforeach()
+endforeach()
+
+# Fuzzing: libFuzzer needs clang; a short budget for each target in every test run.
 ExternalProject_Add(fuzzers
   SOURCE_DIR ${CMAKE_SOURCE_DIR}/tests/fuzz
   BINARY_DIR ${CMAKE_BINARY_DIR}/fuzz
   CMAKE_ARGS -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
   INSTALL_COMMAND ""
   BUILD_ALWAYS ON)
-add_test(NAME fuzz COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/fuzz/run_fuzzers.py ${CMAKE_BINARY_DIR}/fuzz)
+foreach(target command_line headers cabinet_names)
+  add_test(NAME fuzz.${target} COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/fuzz/run_fuzzers.py
+           ${CMAKE_BINARY_DIR}/fuzz ${target})
+  set_tests_properties(fuzz.${target} PROPERTIES LABELS fuzz)
+endforeach()

@@ -30,6 +30,15 @@ add_executable(TyxWin32Tests ${TYX_WIN32_TEST_SOURCES})
 target_link_libraries(TyxWin32Tests PRIVATE tyxwin32 gtest gtest_main)
 target_compile_definitions(TyxWin32Tests PRIVATE _WIN32_WINNT=0x0600)
 target_include_directories(TyxWin32Tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+if(TYX_WINE_RUN)
+  # The cases, listed under Wine; the test build's CTest runs them in its own prefix.
+  include(GoogleTest)
+  file(MAKE_DIRECTORY ${TYX_WINE_LIST_DIR})
+  set_property(TARGET TyxWin32Tests PROPERTY CROSSCOMPILING_EMULATOR
+               ${TYX_WINE_RUN} ${CMAKE_SOURCE_DIR}/tests/e2e/wine.py run)
+  gtest_discover_tests(TyxWin32Tests TEST_PREFIX "win32.${CMAKE_SYSTEM_PROCESSOR}." DISCOVERY_TIMEOUT 1800
+                       WORKING_DIRECTORY ${TYX_WINE_LIST_DIR})
+endif()
 
 # Stand-ins for the products in the end-to-end runs.
 add_executable(StubApp WIN32 tests/helpers/StubApp.cpp)

@@ -8,7 +8,7 @@ import time
 import unittest
 
 from tyx_e2e import (STAGING, BoxDismisser, Installation, WineTestCase, background, make_package, marker_of,
-                     reg_delete, reg_get, reg_set, set_windows_version, stub, value_base, win)
+                     reg_delete, reg_get, reg_set, set_windows_version, stub, value_base, wait_until, win)
 
 PRODUCTS = ["Norva", "NorvaPro", "NorvaLite", "Talvik", "TalvikPro", "Bremo"]
 DONE = "Aktualizace provedena"
@@ -80,7 +80,7 @@ class LocalUpdate(WineTestCase):
         self.assertEqual(marker_of(inst.read("NorvaPro.exe")), b"V")
 
     def test_installed_under_another_name(self):
-        inst = self.prepare("kasa", "Norva", exe="kasa.exe")
+        inst = self.prepare("kasa", "Norva", exe="kasa.exe", pack={"helper.dll": b"dll"})
         reg_set("Software\\Tyx", value_base(inst.app) + "/exe", "kasa")
         reg_set("Software\\Tyx", value_base(inst.app) + "/typ", "Norva")
         self.addCleanup(reg_delete, "Software\\Tyx")
@@ -89,6 +89,7 @@ class LocalUpdate(WineTestCase):
         self.assertEqual(log[-1], DONE)
         self.assertIn("Přejmenování souboru Norva.exe na kasa.exe", log)
         self.assertEqual(marker_of(inst.read("kasa.exe")), b"V")
+        self.assertEqual(inst.read("helper.dll"), b"dll")
         self.assertFalse(os.path.exists(os.path.join(inst.app, "Norva.exe")))
         self.assertEqual(marker_of(inst.read("OldVer", os.path.basename(inst.backups()[0]), "kasa.exe")), b"old")
         self.assertIn("started kasa.exe|", inst.wait_started(2))
@@ -110,10 +111,7 @@ class LocalUpdate(WineTestCase):
             f.write("Kartotéka Norva")
         running = background([os.path.join(companion, "Kartoteka.exe")])
         record = os.path.join(companion, "started.log")
-        for _ in range(100):
-            if "window Kartotéka Norva" in text_of(record):
-                break
-            time.sleep(0.1)
+        wait_until(lambda: "window Kartotéka Norva" in text_of(record))
         boxes = BoxDismisser("TyxUpdate - aktualizace")
         inst.run(inst.command_line())
         self.assertEqual(boxes.texts(), ["Aplikace Kartotéka Norva je spuštěna. Nyní proběhne pokus o její uzavření."
@@ -128,9 +126,9 @@ class LocalUpdate(WineTestCase):
         first = self.prepare("twice-norva", "Norva")
         second = self.prepare("twice-bremo", "Bremo")
         running = background([os.path.join(first.own, "TyxUpdate.exe"), first.command_line()])
-        time.sleep(0.5)
+        wait_until(first.log)  # it logs once it holds the lock
         second.run(second.command_line())
-        running.wait(timeout=120)
+        self.assertEqual(running.wait(timeout=120), 0)
         self.assertEqual(first.log()[-1], DONE)
         self.assertEqual(second.log()[-1], DONE)
         self.assertEqual(marker_of(first.read("Norva.exe")), b"V")

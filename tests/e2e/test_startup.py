@@ -41,7 +41,9 @@ class StartUp(WineTestCase):
 
     def test_found_product_empties_the_staging_folder(self):
         inst = Installation("found")
-        inst.add_stub("NorvaV.exe")
+        inst.add_stub("Norva.exe")  # restarted at the end
+        reg_set(inst.key("Norva"), "NEWVERTYPE", "0")  # a local update, ended at once for want of a package
+        self.addCleanup(reg_delete, "Software\\Tyx\\Norva")
         os.makedirs(os.path.join(STAGING, "sub"), exist_ok=True)
         stale = os.path.join(STAGING, "stale.exe")
         with open(stale, "w") as f:

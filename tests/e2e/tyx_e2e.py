@@ -9,12 +9,14 @@ import unittest
 import wine
 
 BUILD = os.environ.get("TYX_WIN_BUILD", "")
+# The updater under test may come from another build (the shipped i686 one) than the helper programs.
+UPDATER = os.environ.get("TYX_UPDATER") or os.path.join(BUILD, "TyxUpdate.exe")
 WORK = wine.WORK
 
 
 def _user_temp():
     """The temporary folder that programs in the prefix are given, as a Unix path."""
-    if not BUILD:
+    if not BUILD or not os.path.isdir(wine.PREFIX):  # the demo imports this before it makes its prefix
         return ""
     echoed = wine.run(["cmd", "/c", "echo %TEMP%"], capture_output=True).stdout.decode().strip()
     return wine.run(["winepath", "-u", echoed], capture_output=True).stdout.decode().strip()
@@ -45,7 +47,7 @@ class Installation:
         self.data = os.path.join(self.root, "data")
         for d in (self.own, self.app, self.data):
             os.makedirs(d)
-        shutil.copy(os.path.join(BUILD, "TyxUpdate.exe"), self.own)
+        shutil.copy(UPDATER, self.own)
 
     def add_stub(self, name, folder=None, marker=b"installed"):
         with open(os.path.join(folder or self.app, name), "wb") as f:
@@ -65,20 +67,21 @@ class Installation:
         root = os.path.join(self.app, "OldVer")
         return [os.path.join(root, d) for d in sorted(os.listdir(root))] if os.path.isdir(root) else []
 
-    def wait_started(self, count, timeout=20):
-        """The restarts happen after the updater has ended; wait for them."""
-        deadline = time.time() + timeout
-        while time.time() < deadline and len([s for s in self.started() if s.startswith("started")]) < count:
-            time.sleep(0.2)
+    def wait_started(self, count, timeout=60):
+        """The restarts happen after the updater has ended; wait for them, and a moment for any beyond."""
+        wait_until(lambda: len([s for s in self.started() if s.startswith("started")]) >= count, timeout)
         time.sleep(0.5)
         return self.started()
 
-    def run(self, command_line, timeout=120, temp=None):
+    def run(self, command_line, timeout=600, temp=None):
         exe = os.path.join(self.own, "TyxUpdate.exe")
         if temp:  # Wine takes TEMP from the registry, but a program inherits its parent's
-            return wine.run(["cmd", "/c", f"set TMP={win(temp)}&& set TEMP={win(temp)}&& {win(exe)} {command_line}"],
-                            timeout=timeout, capture_output=True)
-        return wine.run([exe, command_line], timeout=timeout, capture_output=True)
+            result = wine.run(["cmd", "/c", f"set TMP={win(temp)}&& set TEMP={win(temp)}&& {win(exe)} {command_line}"],
+                              timeout=timeout, capture_output=True)
+        else:
+            result = wine.run([exe, command_line], timeout=timeout, capture_output=True)
+        assert result.returncode == 0, f"TyxUpdate.exe ended with {result.returncode}: {result.stderr[-2000:]}"
+        return result
 
     def log(self):
         path = os.path.join(self.own, "Update.log")
@@ -95,6 +98,12 @@ class Installation:
             return []
         with open(path, encoding="utf-8") as f:
             return f.read().splitlines()
+
+
+def wait_until(condition, timeout=60):
+    deadline = time.time() + timeout
+    while not condition() and time.time() < deadline:
+        time.sleep(0.1)
 
 
 def stub(marker):

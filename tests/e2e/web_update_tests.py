@@ -1,12 +1,11 @@
 """Web updates of the real TyxUpdate.exe under Wine against the test web hosts (run by webhost.py, inside
 the namespace where the hosts resolve and only the test CA is trusted)."""
 import os
-import time
 import unittest
 
 import wine
 from tyx_e2e import (BUILD, USER_TEMP, Installation, WineTestCase, background, make_package, marker_of, reg_delete,
-                     reg_set, stub)
+                     reg_set, stub, wait_until)
 from webhost import NORVA, WebHost
 
 DONE = "Aktualizace provedena"
@@ -44,14 +43,12 @@ class WebUpdate(WineTestCase):
     def run_failing(self, inst, command_line, failure):
         """A failed download leaves the window open: wait for the failure, then close it as the user would."""
         updater = background([os.path.join(inst.own, "TyxUpdate.exe"), command_line])
-        deadline = time.time() + 90
-        while time.time() < deadline and failure not in inst.log():
-            time.sleep(0.2)
+        wait_until(lambda: failure in inst.log(), 600)
         self.assertIn(failure, inst.log())
         self.assertIsNone(updater.poll(), "the window stays open after a failed download")
         closer = wine.run([os.path.join(BUILD, "DismissBox.exe"), "/close", TITLE, "30"], capture_output=True)
         self.assertEqual(closer.returncode, 0)
-        updater.wait(timeout=60)
+        self.assertEqual(updater.wait(timeout=60), 0)
 
     def test_release_channel_over_https(self):
         inst = self.prepare("web-norva", "Norva", {"NEWVERTYPE": "1"})

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """One Wine prefix and one Xvfb display per test run, under the build folder.
 
-  wine.py setup          fresh prefix (Czech locale: ANSI code page 1250), Xvfb, persistent wineserver
+  wine.py setup          fresh prefix (Czech locale: ANSI code page 1250), Xvfb, persistent wineserver;
+                         a copy of TYX_WINE_TEMPLATE, a booted prefix, when there is one (booting takes minutes
+                         where 32-bit code is emulated)
   wine.py run EXE ARGS   runs a Windows program in that prefix, passing its exit code on
   wine.py cleanup        stops wineserver and Xvfb
 """
@@ -71,8 +73,15 @@ def setup():
         with open(STATE, "w") as f:
             json.dump({"display": f":{n}", "xvfb": xvfb.pid}, f)
     env = environment()
-    subprocess.run([wine_binary(), "wineboot", "-i"], env=env, check=True,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    template = os.environ.get("TYX_WINE_TEMPLATE")
+    if template and os.path.isdir(template):
+        shutil.copytree(template, PREFIX, symlinks=True)
+    else:
+        subprocess.run([wine_binary(), "wineboot", "-i"], env=env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # The window is laid out for Arial; Liberation Sans has its metrics.
+    subprocess.run([wine_binary(), "reg", "add", "HKCU\\Software\\Wine\\Fonts\\Replacements", "/v", "Arial",
+                    "/d", "Liberation Sans", "/f"], env=env, check=True, stdout=subprocess.DEVNULL)
     subprocess.run([wineserver_binary(), "-w"], env=env)
     # Kept running between the tests' programs; it must not hold the test's output open.
     subprocess.run([wineserver_binary(), "-p"], env=env, check=True, stdin=subprocess.DEVNULL,
@@ -93,9 +102,10 @@ def cleanup():
         os.remove(STATE)
 
 
-def run(args, timeout=300, capture_output=False):
+def run(args, timeout=None, capture_output=False):
     """Runs a Windows program. Its output goes through files, not pipes: the Wine services it may start
-    live on and would keep a pipe open after it has ended."""
+    live on and would keep a pipe open after it has ended. Wine makes the prefix if there is none yet."""
+    os.makedirs(WORK, exist_ok=True)
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         try:
             result = subprocess.run([wine_binary()] + list(args), env=environment(), timeout=timeout,
@@ -109,8 +119,9 @@ def run(args, timeout=300, capture_output=False):
         result.stdout, result.stderr = out.read(), err.read()
     if not capture_output:
         sys.stdout.buffer.write(result.stdout)
-        sys.stdout.buffer.write(result.stderr)
         sys.stdout.flush()
+        sys.stderr.buffer.write(result.stderr)
+        sys.stderr.flush()
     return result
 
 
