@@ -25,6 +25,7 @@ BUILD = os.path.join(ROOT, "build")
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 os.environ.setdefault("TYX_WORK", os.path.join(BUILD, "bench"))
 os.environ.setdefault("TYX_WIN_BUILD", os.path.join(BUILD, "windows-x86_64"))
+os.environ.setdefault("TYX_WINE_TEMPLATE", os.path.join(BUILD, "wine-list", "e2e", "wineprefix"))
 import wine  # noqa: E402
 import tyx_e2e  # noqa: E402
 import webhost  # noqa: E402

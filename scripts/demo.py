@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""The main job: an update of a demo Norva installation by TyxUpdate.exe under Wine, on a display of its own
-(Xvfb) unless DISPLAY is set, then what changed in the application folder.
+"""The main job: an update of a demo Norva installation by the shipped (i686) TyxUpdate.exe under Wine, on a
+display of its own (Xvfb) unless DISPLAY is set, then what changed in the application folder. The window, as it
+looked when the update was done, is saved as build/demo/window.png.
 
   demo.py        a local update from the data folder
   demo.py web    a web update from the local test host (nginx in a private network namespace)
@@ -8,6 +9,7 @@
 import hashlib
 import os
 import shutil
+import subprocess
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -15,6 +17,8 @@ BUILD = os.path.join(ROOT, "build")
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 os.environ.setdefault("TYX_WORK", os.path.join(BUILD, "demo"))
 os.environ.setdefault("TYX_WIN_BUILD", os.path.join(BUILD, "windows-x86_64"))
+os.environ.setdefault("TYX_WINE_TEMPLATE", os.path.join(BUILD, "wine-list", "e2e", "wineprefix"))
+os.environ.setdefault("TYX_UPDATER", os.path.join(BUILD, "windows-i686", "TyxUpdate.exe"))
 import wine  # noqa: E402
 import tyx_e2e  # noqa: E402
 
@@ -49,7 +53,11 @@ def update(inst, how):
     before = snapshot(inst.app)
     print(f"Demo installation: {inst.app}\n{how}")
     print(f"Running TyxUpdate.exe \"{inst.command_line()}\"")
-    inst.run(inst.command_line())
+    updater = tyx_e2e.background([os.path.join(inst.own, "TyxUpdate.exe"), inst.command_line()])
+    # The window stays a few seconds after the last line.
+    tyx_e2e.wait_until(lambda: inst.log()[-1:] == ["Aktualizace provedena"], 600)
+    screenshot(os.path.join(wine.WORK, "window.png"))
+    updater.wait()
     started = inst.wait_started(2)
     after = snapshot(inst.app)
     print("\n--- Update.log ---")
@@ -69,6 +77,13 @@ def update(inst, how):
     print("\n--- Programs started after the update ---")
     for line in started:
         print("  " + line)
+
+
+def screenshot(path):
+    shot = subprocess.run(["xwd", "-silent", "-name", "TyxUpdate - aktualizace", "-display",
+                           wine.environment()["DISPLAY"]], capture_output=True)
+    if shot.returncode == 0 and subprocess.run(["convert", "xwd:-", path], input=shot.stdout).returncode == 0:
+        print(f"The window: {path}")
 
 
 def local_update():
