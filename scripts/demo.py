@@ -84,6 +84,8 @@ def screenshot(path):
                            wine.environment()["DISPLAY"]], capture_output=True)
     if shot.returncode == 0 and subprocess.run(["convert", "xwd:-", path], input=shot.stdout).returncode == 0:
         print(f"The window: {path}")
+    else:
+        print(f"No screenshot of the window: {shot.stderr.decode(errors='replace').strip()}")
 
 
 def local_update():
