@@ -13,9 +13,14 @@ std::string BackupFolderName(const std::string& appPath, const LocalTime& t) {
   return appPath + "\\OldVer\\" + stamp;
 }
 
-std::string CreateBackupFolder(IFileSystem& files, const std::string& appPath, const LocalTime& t) {
+std::string CreateBackupFolder(IFileSystem& files, ISystem& system, const std::string& appPath) {
   const std::string root = appPath + "\\OldVer";
-  const std::string folder = BackupFolderName(appPath, t);
+  std::string folder = BackupFolderName(appPath, system.Now());
+  // A run within the same second as an earlier one waits for a fresh name.
+  for (int i = 0; i < 2 && files.FolderExists(folder); ++i) {
+    system.Sleep(1000);
+    folder = BackupFolderName(appPath, system.Now());
+  }
   try {
     if (!files.FolderExists(root)) files.CreateFolder(root);
   } catch (const ErrorRecord&) {

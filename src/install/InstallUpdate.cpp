@@ -1,8 +1,12 @@
 #include "install/InstallUpdate.h"
 
+#include <set>
+
 #include "install/BackupFolder.h"
 #include "install/CloseApplication.h"
 #include "install/InstallChecks.h"
+#include "install/Journal.h"
+#include "install/RestorePreviousVersion.h"
 #include "platform/ErrorRecord.h"
 #include "platform/Text.h"
 #include "product/EditionBuilds.h"
@@ -12,7 +16,7 @@
 namespace tyx {
 namespace {
 
-constexpr int kMaxFiles = 32766;  // the counters are 16-bit
+constexpr int32_t kPermissionDenied = 70;
 
 bool IsPackageFile(const std::string& lowerName) {
   return lowerName == kPackage || lowerName == kPackageInfo || lowerName == kNestedPackage ||
@@ -24,26 +28,29 @@ class Installation {
   explicit Installation(Session& s) : s_(s), files_(s.platform.files), app_(s.run.gAppPath) {}
 
   void Run() {
-    backup_ = CreateBackupFolder(files_, app_, s_.platform.system.Now());
+    backup_ = CreateBackupFolder(files_, s_.platform.system, app_);
+    journal_.emplace(files_, backup_);
     s_.ShowStatus("Kopírování souborů...");
     s_.Pump();
     std::vector<std::string> list = files_.Files(s_.run.gNewVerPath);
-    int count = 1;
+    size_t toInstall = 0;
     for (const std::string& name : list)
-      if (!IsPackageFile(LowerCase(name))) ++count;
-    if (count > kMaxFiles) throw ErrorRecord(6, "InstallUpdate", "Overflow");
+      if (!IsPackageFile(LowerCase(name))) ++toInstall;
+    if (FileCountOverflows(toInstall)) throw ErrorRecord(6, "InstallUpdate", "Overflow");
+    const float count = static_cast<float>(toInstall + 1);
     int index = 1;
     for (const std::string& name : list) {
       if (IsPackageFile(LowerCase(name))) continue;
       InstallFile(name);
       s_.Pump();
-      ShowProgress(s_.window.StatusBox(), 1.0f / static_cast<float>(count) * static_cast<float>(index), false);
+      ShowProgress(s_.window.StatusBox(), 1.0f / count * static_cast<float>(index), false);
       s_.Pump();
       ++index;
     }
     RenameExecutable();
     BackUpDataFiles();
     if (files_.FolderExists(s_.run.gNewVerPath)) files_.DeleteFolder(s_.run.gNewVerPath, true);
+    if (journal_->Started()) journal_->Finish();
     ShowProgress(s_.window.StatusBox(), 1.0f, false);
     s_.Pump();
     s_.ShowStatus("Aktualizace provedena");
@@ -51,11 +58,46 @@ class Installation {
     s_.run.gUpdated = true;
   }
 
+  // After a failure: the application folder as it was before the run.
+  void RollBack() {
+    if (journal_ && journal_->Started()) RestorePreviousVersion(files_, s_.log, app_, backup_);
+  }
+
  private:
+  // The backup folder keeps what was there before the run: a file is copied
+  // into it once, before anything of this run can have changed it.
+  void SaveCopy(const std::string& name) {
+    if (!saved_.insert(LowerCase(name)).second) return;
+    if (files_.FileExists(app_ + "\\" + name)) files_.CopyFile(app_ + "\\" + name, backup_ + "\\" + name, false);
+  }
+
+  // Records, ahead of the change, how to undo it. True the first time.
+  bool WillChange(const std::string& name) {
+    if (!recorded_.insert(LowerCase(name)).second) return false;
+    if (files_.FileExists(app_ + "\\" + name)) {
+      SaveCopy(name);
+      journal_->Record(Journal::Kind::Kept, name);
+    } else {
+      journal_->Record(Journal::Kind::Created, name);
+    }
+    return true;
+  }
+
+  void Install(const std::string& source, const std::string& name) {
+    bool first = WillChange(name);
+    try {
+      files_.CopyFile(source, app_ + "\\" + name, true);
+    } catch (const ErrorRecord& e) {
+      // A refused copy never opened the file: nothing of it to restore.
+      if (first && e.number == kPermissionDenied) journal_->Record(Journal::Kind::Unchanged, name);
+      throw;
+    }
+  }
+
   void BackUp(const std::string& name) {
     s_.ShowStatus("Zálohování souboru " + name);
     s_.Pump();
-    if (files_.FileExists(app_ + "\\" + name)) files_.CopyFile(app_ + "\\" + name, backup_ + "\\" + name, true);
+    SaveCopy(name);
     s_.ShowStatus("Kopírování souboru " + name);
   }
 
@@ -70,16 +112,16 @@ class Installation {
     }
     s_.Pump();
     if (lower == kUpdaterFile) {
-      files_.CopyFile(source, app_ + "\\" + kUpdaterNew, true);
+      Install(source, kUpdaterNew);
     } else if (build.product) {
       for (const std::string& title : WindowsToClose(*build.product)) CloseApplication(s_, title);
-      files_.CopyFile(source, app_ + "\\" + name, true);
+      Install(source, name);
       if (SuitsThisWindows(build, s_.platform.system)) {
-        files_.CopyFile(source, app_ + "\\" + build.product->executable, true);
+        Install(source, build.product->executable);
         s_.log.WriteLog(lower);
       }
     } else {
-      files_.CopyFile(source, app_ + "\\" + name, true);
+      Install(source, name);
     }
   }
 
@@ -93,7 +135,10 @@ class Installation {
     s_.Pump();
     // Without a new standard executable the installed one must stay where it is.
     if (!files_.FileExists(app_ + "\\" + standard)) throw ErrorRecord(53, "InstallUpdate", "File not found");
-    if (files_.FileExists(app_ + "\\" + cApp)) files_.MoveFile(app_ + "\\" + cApp, backup_ + "\\" + cApp);
+    WillChange(standard);
+    WillChange(cApp);
+    // Its copy is in the backup folder now.
+    if (files_.FileExists(app_ + "\\" + cApp)) files_.DeleteFile(app_ + "\\" + cApp, true);
     s_.ShowStatus("Přejmenování souboru " + standard + " na " + cApp);
     files_.MoveFile(app_ + "\\" + standard, app_ + "\\" + cApp);
   }
@@ -101,31 +146,36 @@ class Installation {
   void BackUpDataFiles() {
     s_.ShowStatus("Zálohování datového souboru");
     s_.Pump();
-    for (const char* data : kDataFiles)
-      if (files_.FileExists(app_ + "\\" + data))
-        files_.CopyFile(app_ + "\\" + data, backup_ + "\\" + data, true);
+    for (const char* data : kDataFiles) SaveCopy(data);
   }
 
   Session& s_;
   IFileSystem& files_;
   const std::string& app_;
   std::string backup_;
+  std::optional<Journal> journal_;
+  std::set<std::string> saved_;     // lower-case names copied into the backup folder
+  std::set<std::string> recorded_;  // lower-case names the journal knows
 };
 
 }  // namespace
 
+bool FileCountOverflows(size_t filesToInstall) { return filesToInstall >= 32767; }
+
 void InstallUpdate(Session& s) {
+  Installation installation(s);
   try {
     if (std::optional<std::string> refusal = ReasonNotToInstall(s)) {
       s.ShowStatus(*refusal);
       s.Pump();
     } else {
-      Installation(s).Run();
+      installation.Run();
     }
   } catch (const ErrorRecord& e) {
     s.window.SetMousePointer(MousePointer::Default);
     s.ShowStatus("Chyba při aktualizaci!  (" + e.Description() + ")");
     s.Pump();
+    installation.RollBack();
     return;
   }
   s.window.SetMousePointer(MousePointer::Default);

@@ -25,6 +25,11 @@ class IFileSystem {
   virtual void MoveFile(const std::string& source, const std::string& destination) = 0;
   // Names of the files directly in the folder, in the order the file system gives.
   virtual std::vector<std::string> Files(const std::string& folder) = 0;
+  // Names of the folders directly in it, links not included.
+  virtual std::vector<std::string> Folders(const std::string& folder) = 0;
+  // Removes the junctions and symbolic links directly in the folder, never
+  // what they point to.
+  virtual void RemoveLinks(const std::string& folder) = 0;
   // A fresh name of the form radXXXXX.tmp (no folder).
   virtual std::string GetTempName() = 0;
   // The system temporary folder without a trailing backslash.
@@ -37,6 +42,8 @@ class IFileSystem {
   virtual void Close(uintptr_t file) = 0;
   // Appends raw bytes, creating the file; false on any failure.
   virtual bool AppendBytes(const std::string& path, const std::string& bytes) = 0;
+  // The whole file as raw bytes; false when it cannot be read.
+  virtual bool ReadBytes(const std::string& path, std::string& bytes) = 0;
 };
 
 }  // namespace tyx

@@ -10,6 +10,15 @@ constexpr uint32_t kTextBuffer = 255;
 constexpr uint32_t kLargestValue = 64 * 1024;
 const char kTitle[] = "TyxUpdate";
 
+// Closes the opened key however the call ends.
+struct OpenedKey {
+  IRegistry& registry;
+  RegKey key = 0;
+  ~OpenedKey() {
+    if (key) registry.CloseKey(key);
+  }
+};
+
 }  // namespace
 
 std::string RegValueText(const RegValue& value) {
@@ -35,8 +44,8 @@ long RegistryAccess::QueryWhole(RegKey key, const std::string& name, uint32_t ty
 bool RegistryAccess::ReadRegValue(uint32_t root, const std::string& keyPath, const std::string& valueName,
                                   uint32_t type, RegValue& result, bool reportErrors) {
   try {
-    RegKey key = 0;
-    long rc = registry_.OpenKey(root, keyPath, key);
+    OpenedKey opened{registry_};
+    long rc = registry_.OpenKey(root, keyPath, opened.key);
     if (rc != 0) {
       if (reportErrors)
         dialogs_.MessageBox("Error Opening Registry Key Entry:\r\nKey/Path=" + keyPath + "\r\nDLL Error " +
@@ -46,8 +55,7 @@ bool RegistryAccess::ReadRegValue(uint32_t root, const std::string& keyPath, con
     }
     uint32_t reportedType = 0;
     std::string data;
-    rc = QueryWhole(key, valueName, type, reportedType, data);
-    registry_.CloseKey(key);
+    rc = QueryWhole(opened.key, valueName, type, reportedType, data);
     if (rc != 0) {
       if (reportErrors)
         dialogs_.MessageBox("Error Retrieving Registry Key Entry:\r\nKey=" + valueName + "\r\nDLL Returned=" +
@@ -86,8 +94,8 @@ void RegistryAccess::ReadText(const std::string& keyPath, const std::string& val
 bool RegistryAccess::WriteRegValue(uint32_t root, const std::string& keyPath, const std::string& valueName,
                                    uint32_t type, const RegValue& value) {
   try {
-    RegKey key = 0;
-    if (registry_.OpenKey(root, keyPath, key) != 0) return false;
+    OpenedKey opened{registry_};
+    if (registry_.OpenKey(root, keyPath, opened.key) != 0) return false;
     std::string data;
     if (type == REG_DWORD_TYPE) {
       const auto* number = std::get_if<int32_t>(&value);
@@ -97,9 +105,7 @@ bool RegistryAccess::WriteRegValue(uint32_t root, const std::string& keyPath, co
       data = codePage_.ToAnsi(RegValueText(value));
       data += '\0';
     }
-    long rc = registry_.SetValue(key, valueName, type == REG_DWORD_TYPE ? REG_DWORD_TYPE : REG_SZ_TYPE, data);
-    registry_.CloseKey(key);
-    return rc == 0;
+    return registry_.SetValue(opened.key, valueName, type == REG_DWORD_TYPE ? REG_DWORD_TYPE : REG_SZ_TYPE, data) == 0;
   } catch (const std::exception& e) {
     dialogs_.MessageBox(e.what(), kTitle, MessageIcon::Exclamation);
     return false;

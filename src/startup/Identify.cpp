@@ -29,7 +29,10 @@ bool ProbeFolder(IFileSystem& files, Run& run) {
 // An installation renamed to another executable name keeps the edition
 // builds beside it, so the probe finds the product again; the registry then
 // still names the executable the user starts, which is the one to update.
+// A folder that holds the standard executable is not renamed, whatever stale
+// values say: renaming would make that executable disappear.
 void PreferRegisteredName(IFileSystem& files, RegistryAccess& registry, Run& run) {
+  if (files.FileExists(run.gAppPath + "\\" + run.cApp)) return;
   std::string exe, type;
   registry.ReadText(kTyxKey, ValueBase(run) + "/exe", exe);
   registry.ReadText(kTyxKey, ValueBase(run) + "/typ", type);

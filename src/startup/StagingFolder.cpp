@@ -7,6 +7,8 @@ namespace tyx {
 bool PrepareStagingFolder(IFileSystem& files, UpdateLog& log, const Run& run) {
   try {
     if (files.FolderExists(run.gNewVerPath)) {
+      // A planted link would let extraction write outside the folder.
+      files.RemoveLinks(run.gNewVerPath);
       for (const std::string& name : files.Files(run.gNewVerPath))
         files.DeleteFile(run.gNewVerPath + "\\" + name, true);
     } else {

@@ -5,9 +5,9 @@
 
 namespace tyx {
 
-// Empties gNewVerPath of files (read-only ones too), or creates it. False,
-// with a logged reason, when that fails: the installation would otherwise
-// install whatever an earlier run left there.
+// Empties gNewVerPath of files (read-only ones too) and links, or creates it.
+// False, with a logged reason, when that fails: the installation would
+// otherwise install whatever an earlier run left there.
 bool PrepareStagingFolder(IFileSystem& files, UpdateLog& log, const Run& run);
 
 }  // namespace tyx

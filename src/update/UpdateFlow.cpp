@@ -7,6 +7,7 @@
 #include "download/SourceDecision.h"
 #include "install/FinishRun.h"
 #include "install/InstallUpdate.h"
+#include "install/RecoverInstallation.h"
 #include "log/UpdateLog.h"
 #include "startup/StagingFolder.h"
 #include "startup/StartUp.h"
@@ -27,7 +28,8 @@ int Main(Platform& platform, IWindow& window) {
   if (!run) return 0;
   if (!platform.process.WaitForRunLock(kRunLockWaitMs)) {
     log.WriteLog("Jiná aktualizace právě probíhá. Aktualizace nebude provedena.");
-  } else if (PrepareStagingFolder(platform.files, log, *run)) {
+  } else if (RecoverInstallation(platform.files, log, run->gAppPath) &&
+             PrepareStagingFolder(platform.files, log, *run)) {
     Session session{*run, platform, log, window, {}};
     UpdateForm form(session, UpdateProduct);
     form.ShowMainForm();

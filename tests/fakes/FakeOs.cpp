@@ -150,6 +150,19 @@ std::vector<std::string> StdFileSystem::Files(const std::string& folder) {
   return names;
 }
 
+std::vector<std::string> StdFileSystem::Folders(const std::string& folder) {
+  if (!fs::is_directory(NativePath(folder))) Fail(76, "Path not found");
+  std::vector<std::string> names;
+  for (auto& entry : fs::directory_iterator(NativePath(folder)))
+    if (entry.is_directory() && !entry.is_symlink()) names.push_back(entry.path().filename().string());
+  return names;
+}
+
+void StdFileSystem::RemoveLinks(const std::string& folder) {
+  for (auto& entry : fs::directory_iterator(NativePath(folder)))
+    if (entry.is_symlink()) fs::remove(entry.path());
+}
+
 std::string StdFileSystem::GetTempName() { return "rad" + std::to_string(10000 + ++tempCounter_) + ".tmp"; }
 
 bool StdFileSystem::AppendBytes(const std::string& path, const std::string& bytes) {
@@ -157,6 +170,14 @@ bool StdFileSystem::AppendBytes(const std::string& path, const std::string& byte
   std::ofstream out(NativePath(path), std::ios::binary | std::ios::app);
   out << bytes;
   return static_cast<bool>(out);
+}
+
+bool StdFileSystem::ReadBytes(const std::string& path, std::string& bytes) {
+  std::ifstream in(NativePath(path), std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  bytes = s.str();
+  return static_cast<bool>(in);
 }
 
 uintptr_t StdFileSystem::CreateForWrite(const std::string& path) {

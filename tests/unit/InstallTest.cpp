@@ -103,19 +103,44 @@ TEST_F(InstallTest, NameDifferingOnlyInCaseIsNoRename) {
   EXPECT_EQ(App("Norva.exe"), "V");
 }
 
-TEST_F(InstallTest, LockedTargetStopsWithTheSystemsTextAndKeepsTheBackup) {
+TEST_F(InstallTest, LockedTargetStopsWithTheSystemsTextAndPutsThePreviousVersionBack) {
   Installed("Norva.exe", "old");
-  Installed("a.dll", "old a");
+  Installed("b.dll", "old b");
   Stage("NorvaV.exe", "V");
-  Stage("a.dll", "new a");
-  h.files.locked.push_back(h.run.gAppPath + "\\a.dll");
+  Stage("a.txt", "new a");
+  Stage("b.dll", "new b");
+  Stage("TyxUpdate.exe", "new updater");
+  h.files.locked.push_back(h.run.gAppPath + "\\b.dll");
   InstallUpdate(h.session);
   EXPECT_FALSE(h.run.gUpdated);
   EXPECT_EQ(h.window.statusCaption, "Chyba při aktualizaci!  (Permission denied)");
-  EXPECT_EQ(h.LogMessages().back(), h.window.statusCaption);
-  EXPECT_EQ(Backup("a.dll"), "old a");
-  EXPECT_TRUE(h.dir.Exists("temp/TyxNewVer/a.dll"));  // staging kept for the next run to clear
+  EXPECT_EQ(App("Norva.exe"), "old");
+  EXPECT_EQ(App("b.dll"), "old b");
+  for (const char* created : {"a.txt", "NorvaV.exe", "TyxUpdateNew.exe"}) EXPECT_FALSE(h.dir.Exists(std::string("app/") + created));
+  EXPECT_EQ(Backup("b.dll"), "old b");
+  EXPECT_TRUE(h.dir.Exists("temp/TyxNewVer/b.dll"));  // staging kept for the next run to clear
   EXPECT_EQ(h.window.pointer, MousePointer::Default);
+  auto log = h.LogMessages();
+  EXPECT_EQ(std::vector<std::string>(log.end() - 6, log.end()),
+            (std::vector<std::string>{h.window.statusCaption, "Odstranění souboru a.txt",
+                                      "Odstranění souboru TyxUpdateNew.exe", "Obnovení souboru Norva.exe",
+                                      "Odstranění souboru NorvaV.exe", "Předchozí verze obnovena"}));
+}
+
+// The package's own data file or plain executable must not replace the
+// backup of the user's.
+TEST_F(InstallTest, AFileIsBackedUpOnceWithWhatWasThereBeforeTheRun) {
+  Installed("Norva.exe", "old exe");
+  Installed("qendata.mdb", "user's data");
+  Stage("Norva.exe", "plain");
+  Stage("NorvaV.exe", "V");
+  Stage("qendata.mdb", "package data");
+  InstallUpdate(h.session);
+  EXPECT_TRUE(h.run.gUpdated);
+  EXPECT_EQ(Backup("Norva.exe"), "old exe");
+  EXPECT_EQ(Backup("qendata.mdb"), "user's data");
+  EXPECT_FALSE(FileCountOverflows(32766));
+  EXPECT_TRUE(FileCountOverflows(32767));
 }
 
 TEST(InstallRefusal, PackageWithTheUpdatersOwnNamesChangesNothing) {

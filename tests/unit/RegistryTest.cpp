@@ -65,6 +65,8 @@ TEST_F(RegistryTest, WriteNeverCreatesAKey) {
   EXPECT_FALSE(fake.HasKey("Software\\Tyx\\Missing"));
   ASSERT_TRUE(registry.WriteRegValue(HKEY_CURRENT_USER_VALUE, kKey, "NEWVER", REG_SZ_TYPE, int32_t{0}));
   EXPECT_EQ(fake.Get(kKey, "NEWVER")->data, std::string("0\0", 2));
+  EXPECT_FALSE(registry.WriteRegValue(HKEY_CURRENT_USER_VALUE, kKey, "NEWVER", REG_DWORD_TYPE, std::string("x")));
+  EXPECT_EQ(fake.open, 0);
 }
 
 TEST_F(RegistryTest, ReportedErrorsNameKeyAndCode) {

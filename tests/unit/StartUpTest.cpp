@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "fakes/Harness.h"
+#include "install/RecoverInstallation.h"
 #include "product/Catalogue.h"
 #include "startup/StagingFolder.h"
 #include "update/UpdateFlow.h"
@@ -43,6 +44,7 @@ TEST(StartUp, IdentifiesTheProductByProbeOrRegistry) {
       {{"kasa.exe", "NorvaV.exe"}, "kasa", "Norva", "Norva", "kasa.exe", {}},  // renamed installation
       {{"kasa.exe", "NorvaV.exe"}, "kasa", "Bremo", "Norva", "Norva.exe", {}},
       {{"kasa.exe", "NorvaV.exe"}, "pokladna", "Norva", "Norva", "Norva.exe", {}},
+      {{"kasa.exe", "NorvaV.exe", "Norva.exe"}, "kasa", "Norva", "Norva", "Norva.exe", {}},  // stale values
       {{longName + ".exe"}, std::string(10, ' ') + longName, "Bremo", "Bremo", longName + ".exe", {}},
       {{"kasa.exe"}, "kasa", nullptr, "", "", {kNone}},
       {{"kasa.exe"}, "kasa", "", "", "", {kNone}},
@@ -119,10 +121,14 @@ TEST(Staging, EmptiesFilesKeepsSubfoldersAndStopsAtAFileInUse) {
   EXPECT_TRUE(PrepareStagingFolder(h.files, h.log, run));  // created
   h.dir.Write("temp/TyxNewVer/old.exe", "x");
   h.dir.Write("temp/TyxNewVer/sub/keep.txt", "x");
+  h.dir.Write("app/Norva.exe", "x");
+  std::filesystem::create_directory_symlink(h.dir.Native("app"), h.dir.Native("temp/TyxNewVer/planted"));
   std::filesystem::permissions(h.dir.Native("temp/TyxNewVer/old.exe"), std::filesystem::perms::owner_read);
   EXPECT_TRUE(PrepareStagingFolder(h.files, h.log, run));
   EXPECT_FALSE(h.dir.Exists("temp/TyxNewVer/old.exe"));
+  EXPECT_FALSE(h.dir.Exists("temp/TyxNewVer/planted"));
   EXPECT_TRUE(h.dir.Exists("temp/TyxNewVer/sub/keep.txt"));
+  EXPECT_TRUE(h.dir.Exists("app/Norva.exe"));
   EXPECT_FALSE(h.dir.Exists("own/Update.log"));
   h.dir.Write("temp/TyxNewVer/busy.dll", "x");
   h.files.locked.push_back(run.gNewVerPath + "\\busy.dll");
@@ -130,6 +136,32 @@ TEST(Staging, EmptiesFilesKeepsSubfoldersAndStopsAtAFileInUse) {
   EXPECT_EQ(h.LogMessages(), (std::vector<std::string>{"Adresář " + run.gNewVerPath +
                                                        " nelze připravit pro aktualizaci (Permission denied). "
                                                        "Aktualizace nebude provedena."}));
+}
+
+// An interrupted installation: a.txt and b.txt replaced, c.txt new, d.txt's
+// backup made but not yet recorded. b.txt cannot be restored at first.
+TEST(Staging, AnInterruptedInstallationIsUndoneBeforeTheNextRun) {
+  Harness h;
+  const std::string app = h.dir.Path("app"), backup = app + "\\OldVer\\261207140508";
+  for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"}) h.dir.Write(std::string("app/") + name, "new");
+  for (const char* name : {"a.txt", "b.txt", "d.txt"}) h.dir.Write(std::string("app/OldVer/261207140508/") + name, "old");
+  h.dir.Write("app/OldVer/261207140508/TyxUpdate.jnl", "K a.txt\r\nK b.txt\r\nN c.txt\r\nK d.t");
+  h.dir.Write("app/OldVer/261201000000/TyxUpdate.jnl", "K a.txt\r\nEND\r\n");
+  h.files.locked.push_back(app + "\\b.txt");
+  EXPECT_FALSE(RecoverInstallation(h.files, h.log, app));
+  h.files.locked.clear();
+  EXPECT_TRUE(RecoverInstallation(h.files, h.log, app));
+  EXPECT_TRUE(RecoverInstallation(h.files, h.log, app));
+  for (const char* name : {"a.txt", "b.txt"}) EXPECT_EQ(h.dir.Read(std::string("app/") + name), "old");
+  EXPECT_EQ(h.dir.Read("app/d.txt"), "new");
+  EXPECT_FALSE(h.dir.Exists("app/c.txt"));
+  EXPECT_EQ(h.LogMessages(),
+            (std::vector<std::string>{
+                "Nalezena nedokončená aktualizace " + backup, "Odstranění souboru c.txt", "Obnovení souboru b.txt",
+                "Předchozí verze nebyla obnovena celá!  (Permission denied)",
+                "V záloze zůstává soubor " + backup + "\\b.txt", "V záloze zůstává soubor " + backup + "\\a.txt",
+                "Aktualizace nebude provedena.", "Nalezena nedokončená aktualizace " + backup,
+                "Obnovení souboru b.txt", "Obnovení souboru a.txt", "Předchozí verze obnovena"}));
 }
 
 }  // namespace

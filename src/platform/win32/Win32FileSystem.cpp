@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/FsoErrors.h"
+#include "platform/win32/Handles.h"
 #include "platform/win32/Wide.h"
 #include "platform/win32/WinApi.h"
 
@@ -25,25 +26,42 @@ void MakeWritable(const std::wstring& path, DWORD attributes) {
   if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
 }
 
-void RemoveTree(const std::wstring& folder, bool force) {
+bool IsLink(const WIN32_FIND_DATAW& data) { return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+
+// Calls `visit` for every entry of the folder but "." and "..". A listing
+// that cannot start or ends early is a failure, never a shorter list.
+template <typename Visit>
+void ForEachEntry(const std::wstring& folder, Visit visit) {
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      std::wstring path = folder + L"\\" + name;
-      if (force) MakeWritable(path, data.dwFileAttributes);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path, force);
-      } else if (!DeleteFileW(path.c_str())) {
-        DWORD code = GetLastError();
-        FindClose(find);
-        throw FsoError(code, SystemErrorText(code));
-      }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+  FindHandle find(folder + L"\\*", data);
+  if (!find) {
+    if (GetLastError() == ERROR_FILE_NOT_FOUND) return;
+    ThrowLastError();
   }
+  do {
+    std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") visit(name, data);
+  } while (FindNextFileW(find.get(), &data));
+  if (GetLastError() != ERROR_NO_MORE_FILES) ThrowLastError();
+}
+
+// A link (junction or symbolic link) goes itself; what it points to is
+// never entered.
+void RemoveEntry(const std::wstring& path, const WIN32_FIND_DATAW& data) {
+  bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (!(folder ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str()))) ThrowLastError();
+}
+
+void RemoveTree(const std::wstring& folder, bool force) {
+  ForEachEntry(folder, [&](const std::wstring& name, const WIN32_FIND_DATAW& data) {
+    std::wstring path = folder + L"\\" + name;
+    if (force) MakeWritable(path, data.dwFileAttributes);
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(data)) {
+      RemoveTree(path, force);
+    } else {
+      RemoveEntry(path, data);
+    }
+  });
   if (!RemoveDirectoryW(folder.c_str())) ThrowLastError();
 }
 
@@ -67,25 +85,17 @@ void Win32FileSystem::DeleteFile(const std::string& pattern, bool force) {
   std::wstring wide = Wide(pattern);
   std::wstring folder = FolderOf(wide);
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(wide.c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) throw FsoError(ERROR_FILE_NOT_FOUND, "");
+  FindHandle find(wide, data);
+  if (!find) throw FsoError(ERROR_FILE_NOT_FOUND, "");
   bool deleted = false;
   do {
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     std::wstring path = folder + data.cFileName;
-    if (!force && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
-      FindClose(find);
-      throw FsoError(ERROR_ACCESS_DENIED, "");
-    }
+    if (!force && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) throw FsoError(ERROR_ACCESS_DENIED, "");
     if (force) MakeWritable(path, data.dwFileAttributes);
-    if (!DeleteFileW(path.c_str())) {
-      DWORD code = GetLastError();
-      FindClose(find);
-      throw FsoError(code, SystemErrorText(code));
-    }
+    if (!DeleteFileW(path.c_str())) ThrowLastError();
     deleted = true;
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+  } while (FindNextFileW(find.get(), &data));
   if (!deleted) throw FsoError(ERROR_FILE_NOT_FOUND, "");
 }
 
@@ -110,14 +120,26 @@ void Win32FileSystem::MoveFile(const std::string& source, const std::string& des
 std::vector<std::string> Win32FileSystem::Files(const std::string& folder) {
   if (!FolderExists(folder)) throw FsoError(ERROR_PATH_NOT_FOUND, "");
   std::vector<std::string> names;
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((Wide(folder) + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Utf8(std::wstring(data.cFileName)));
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+  ForEachEntry(Wide(folder), [&](const std::wstring& name, const WIN32_FIND_DATAW& data) {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Utf8(name));
+  });
   return names;
+}
+
+std::vector<std::string> Win32FileSystem::Folders(const std::string& folder) {
+  if (!FolderExists(folder)) throw FsoError(ERROR_PATH_NOT_FOUND, "");
+  std::vector<std::string> names;
+  ForEachEntry(Wide(folder), [&](const std::wstring& name, const WIN32_FIND_DATAW& data) {
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(data)) names.push_back(Utf8(name));
+  });
+  return names;
+}
+
+void Win32FileSystem::RemoveLinks(const std::string& folder) {
+  std::wstring wide = Wide(folder);
+  ForEachEntry(wide, [&](const std::wstring& name, const WIN32_FIND_DATAW& data) {
+    if (IsLink(data)) RemoveEntry(wide + L"\\" + name, data);
+  });
 }
 
 std::string Win32FileSystem::GetTempName() {
@@ -151,13 +173,26 @@ bool Win32FileSystem::Write(uintptr_t file, const char* data, uint32_t size, uin
 void Win32FileSystem::Close(uintptr_t file) { CloseHandle(reinterpret_cast<HANDLE>(file)); }
 
 bool Win32FileSystem::AppendBytes(const std::string& path, const std::string& bytes) {
-  HANDLE h = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  KernelHandle file(CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   DWORD written = 0;
-  BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(h);
-  return ok && written == bytes.size();
+  return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+bool Win32FileSystem::ReadBytes(const std::string& path, std::string& bytes) {
+  KernelHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  bytes.clear();
+  char buffer[4096];
+  DWORD n = 0;
+  while (ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
+    if (n == 0) return true;
+    bytes.append(buffer, n);
+  }
+  return false;
 }
 
 }  // namespace tyx::win32

@@ -14,12 +14,15 @@ class Win32FileSystem : public IFileSystem {
   void CopyFile(const std::string& source, const std::string& destination, bool overwrite) override;
   void MoveFile(const std::string& source, const std::string& destination) override;
   std::vector<std::string> Files(const std::string& folder) override;
+  std::vector<std::string> Folders(const std::string& folder) override;
+  void RemoveLinks(const std::string& folder) override;
   std::string GetTempName() override;
   std::string TemporaryFolder() override;
   uintptr_t CreateForWrite(const std::string& path) override;
   bool Write(uintptr_t file, const char* data, uint32_t size, uint32_t& written) override;
   void Close(uintptr_t file) override;
   bool AppendBytes(const std::string& path, const std::string& bytes) override;
+  bool ReadBytes(const std::string& path, std::string& bytes) override;
 };
 
 }  // namespace tyx::win32

@@ -30,10 +30,10 @@ std::string Win32Process::OwnFolder() {
 }
 
 bool Win32Process::WaitForRunLock(uint32_t timeoutMs) {
-  // Held until the process ends; Windows releases it then, also after a crash.
-  HANDLE lock = CreateMutexW(nullptr, FALSE, L"Local\\TyxUpdate.Run");
-  if (!lock) return true;  // no lock to be had: run as before rather than never
-  DWORD result = WaitForSingleObject(lock, timeoutMs);
+  // Windows releases it when the process ends, also after a crash.
+  lock_ = KernelHandle(CreateMutexW(nullptr, FALSE, L"Local\\TyxUpdate.Run"));
+  if (!lock_) return true;  // no lock to be had: run as before rather than never
+  DWORD result = WaitForSingleObject(lock_.get(), timeoutMs);
   return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
 }
 
