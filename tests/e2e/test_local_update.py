@@ -8,7 +8,8 @@ import time
 import unittest
 
 from tyx_e2e import (STAGING, BoxDismisser, Installation, WineTestCase, background, make_package, marker_of,
-                     reg_delete, reg_get, reg_set, set_windows_version, stub, value_base, wait_until, win)
+                     reg_delete, reg_get, reg_set, run_on_small_disk, set_windows_version, stub, value_base,
+                     wait_until, win)
 
 PRODUCTS = ["Norva", "NorvaPro", "NorvaLite", "Talvik", "TalvikPro", "Bremo"]
 DONE = "Aktualizace provedena"
@@ -30,8 +31,8 @@ def log_times(inst):
 
 
 class LocalUpdate(WineTestCase):
-    def prepare(self, name, product="Norva", exe=None, files=None, pack=None):
-        inst = Installation(name)
+    def prepare(self, name, product="Norva", exe=None, files=None, pack=None, updater=None):
+        inst = Installation(name, updater)
         inst.add_stub(exe or f"{product}.exe", marker=b"old")
         inst.add_stub("tyxlibupdate.exe")
         package = files if files is not None else {f"{product}V.exe": stub(b"V"), f"{product}XP.exe": stub(b"XP"),
@@ -140,16 +141,20 @@ class LocalUpdate(WineTestCase):
         # window has opened, which it may do only once the first has ended.
         self.assertGreaterEqual((later[0] - earlier[-1]).total_seconds(), 3, "the second run waited")
 
-    def test_read_only_target_fails_keeps_the_backup_and_restarts(self):
-        inst = self.prepare("locked", "Talvik", files={"TalvikV.exe": stub(b"V"), "zz.dll": b"new"})
-        target = os.path.join(inst.app, "zz.dll")
-        with open(target, "wb") as f:
-            f.write(b"old dll")
-        os.chmod(target, 0o444)
+    def test_read_only_target_halfway_puts_the_previous_version_back(self):
+        files = {f"f{i:02}.dll": b"new" for i in range(20)}
+        inst = self.prepare("locked", "Talvik", files=dict(files, **{"TalvikV.exe": stub(b"V")}))
+        for name in list(files)[::2]:
+            with open(os.path.join(inst.app, name), "wb") as f:
+                f.write(b"old")
+        os.chmod(os.path.join(inst.app, "f10.dll"), 0o444)
+        before = inst.files()
         inst.run(inst.command_line())
-        self.assertEqual(inst.log()[-1], "Chyba při aktualizaci!  (Permission denied)")
-        self.assertEqual(inst.read("zz.dll"), b"old dll")
-        self.assertEqual(inst.read("OldVer", os.path.basename(inst.backups()[0]), "zz.dll"), b"old dll")
+        log = inst.log()
+        self.assertIn("Chyba při aktualizaci!  (Permission denied)", log)
+        self.assertTrue([line for line in log if line.startswith("Odstranění souboru")], "failed halfway")
+        self.assertEqual(log[-1], "Předchozí verze obnovena")
+        self.assertTrue(inst.files() == before)
         started = inst.wait_started(1)
         self.assertIn("started Talvik.exe|", started)
         self.assertNotIn("started tyxlibupdate.exe|/S", started)
@@ -185,6 +190,63 @@ class LocalUpdate(WineTestCase):
                                          "Aktualizace nebude provedena.")
         self.assertEqual(sorted(os.listdir(inst.app)), before)
         self.assertEqual(marker_of(inst.read("Norva.exe")), b"old")
+
+    # The updater under test: the shipped i686 program where this machine's Wine runs it (TYX_KILL_EXE).
+    def test_killed_while_copying_and_while_restoring_then_installed(self):
+        files = {f"f{i:03}.dll": b"new %d " % i * 3000 for i in range(300)}
+        inst = self.prepare("killed", "Norva", files=dict(files, **{"NorvaV.exe": stub(b"V")}),
+                            updater=os.environ.get("TYX_KILL_EXE"))
+        for name in list(files)[::2]:
+            with open(os.path.join(inst.app, name), "wb") as f:
+                f.write(b"old " + name.encode())
+        before = inst.files()
+
+        def journal():
+            paths = [os.path.join(b, "TyxUpdate.jnl") for b in inst.backups()]
+            return text_of(paths[0]) if paths and os.path.exists(paths[0]) else ""
+
+        inst.run_killed(inst.command_line(), lambda: journal().count("\n") >= 100)
+        self.assertNotIn("END", journal())
+        self.assertTrue(inst.files() != before, "killed in the middle of the copying")
+        inst.run_killed(inst.command_line(), lambda: "\n".join(inst.log()).count("Obnovení souboru") >= 20)
+        self.assertNotIn("Předchozí verze obnovena", inst.log(), "killed in the middle of the restore")
+        self.assertNotIn("END", journal())
+        time.sleep(1)  # a backup folder of its own
+        inst.run(inst.command_line())
+        log = inst.log()
+        first = win(inst.app).lower() + "\\OldVer\\" + os.path.basename(inst.backups()[0])
+        self.assertEqual(log.count(f"Nalezena nedokončená aktualizace {first}"), 2)
+        self.assertEqual(log[log.index("Předchozí verze obnovena") + 1], "Typ aktualizace: 0")
+        self.assertEqual(log[-1], DONE)
+        self.assertEqual({n: inst.read(n) for n in files}, files)
+        latest = inst.backups()[-1]
+        for name in set(before) & set(files) | {"Norva.exe"}:
+            with open(os.path.join(latest, name), "rb") as f:
+                self.assertEqual(f.read(), before[name], name)
+
+    def test_full_disk_while_installing_changes_nothing(self):
+        files = {f"f{i:02}.dll": os.urandom(100_000) for i in range(20)}
+        inst = self.prepare("full", "Bremo", files=dict(files, **{"BremoV.exe": stub(b"V")}))
+        for name in list(files)[::2]:
+            with open(os.path.join(inst.app, name), "wb") as f:
+                f.write(os.urandom(100_000))
+        before = inst.files()
+        run_on_small_disk(inst.app, str(sum(map(len, before.values())) * 2 + 500_000),
+                          [os.path.join(inst.own, "TyxUpdate.exe"), inst.command_line()])
+        log = inst.log()
+        self.assertIn("Chyba při aktualizaci!  (Disk full)", log)
+        self.assertEqual(log[-1], "Předchozí verze obnovena")
+        self.assertTrue(inst.files() == before)
+
+    # This Wine shows a Unix symbolic link as a reparse point (a junction on Windows), but cannot remove it.
+    def test_link_planted_in_the_staging_folder_is_never_followed(self):
+        inst = self.prepare("planted", "Norva")
+        os.makedirs(STAGING, exist_ok=True)
+        os.symlink(inst.app, os.path.join(STAGING, "planted"))
+        self.addCleanup(lambda: os.path.lexists(os.path.join(STAGING, "planted")) and
+                        os.remove(os.path.join(STAGING, "planted")))
+        inst.run(inst.command_line())
+        self.assertTrue(os.path.exists(os.path.join(inst.app, "Norva.exe")), inst.log())
 
     def test_missing_package_says_so_and_restarts(self):
         inst = self.prepare("nopackage", "Bremo")

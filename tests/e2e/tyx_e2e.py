@@ -39,7 +39,7 @@ def value_base(folder):
 class Installation:
     """A folder with the updater in it and an application folder with stub product executables."""
 
-    def __init__(self, name):
+    def __init__(self, name, exe=None):
         self.root = os.path.join(WORK, "runs", name)
         shutil.rmtree(self.root, ignore_errors=True)
         self.own = os.path.join(self.root, "updater")
@@ -47,7 +47,7 @@ class Installation:
         self.data = os.path.join(self.root, "data")
         for d in (self.own, self.app, self.data):
             os.makedirs(d)
-        shutil.copy(UPDATER, self.own)
+        shutil.copy(exe or UPDATER, os.path.join(self.own, "TyxUpdate.exe"))
 
     def add_stub(self, name, folder=None, marker=b"installed"):
         with open(os.path.join(folder or self.app, name), "wb") as f:
@@ -82,6 +82,20 @@ class Installation:
             result = wine.run([exe, command_line], timeout=timeout, capture_output=True)
         assert result.returncode == 0, f"TyxUpdate.exe ended with {result.returncode}: {result.stderr[-2000:]}"
         return result
+
+    def run_killed(self, command_line, when, timeout=120):
+        """Starts the updater and SIGKILLs its Wine process as soon as `when()` holds."""
+        process = background([os.path.join(self.own, "TyxUpdate.exe"), command_line])
+        deadline = time.time() + timeout
+        while not when() and process.poll() is None and time.time() < deadline:
+            time.sleep(0.001)
+        process.kill()
+        process.wait()
+
+    def files(self):
+        """The application folder without its backups and the stubs' record: name -> bytes."""
+        return {n: self.read(n) for n in os.listdir(self.app)
+                if os.path.isfile(os.path.join(self.app, n)) and n != "started.log"}
 
     def log(self):
         path = os.path.join(self.own, "Update.log")
@@ -135,6 +149,21 @@ def make_package(path, files, pack=None):
                 f.write("\n".join(pack))
             names += ["pack.cab", "pack.lst"]
         subprocess.run(["gcab", "-c", "-z", os.path.abspath(path)] + names, cwd=work, check=True)
+
+
+def run_on_small_disk(folder, size, args):
+    """Runs a Windows program with `folder` (keeping its files) on a tmpfs of `size`, in a mount namespace of
+    its own; Wine's server opens the files, so it runs in there too. The folder's files come back after."""
+    env = wine.environment()
+    env["WINESERVER"] = wine.wineserver_binary()
+    subprocess.run([env["WINESERVER"], "-k"], env=env, stderr=subprocess.DEVNULL)
+    subprocess.run([env["WINESERVER"], "-w"], env=env)
+    inner = ('set -e; d="$1"; mkdir -p "$d"; rm -rf "$d.was"; cp -a "$d" "$d.was"; mount -t tmpfs -o size="$2" tmpfs "$d"; '
+             'cp -a "$d.was/." "$d"; rm -rf "$d.was"; "$WINESERVER" -p </dev/null >/dev/null 2>&1; shift 2; set +e; '
+             '"$@" >/dev/null 2>&1; "$WINESERVER" -k; "$WINESERVER" -w; cp -a "$d" "$d.now"; umount "$d"; '
+             'rm -rf "$d"; mv "$d.now" "$d"')
+    subprocess.run(["unshare", "--mount", "--", "bash", "-c", inner, "_", folder, size, wine.wine_binary()]
+                   + list(args), env=env, check=True, timeout=300)
 
 
 def background(args):

@@ -88,13 +88,10 @@ TEST_F(Win32FileSystemTest, LockedFileCannotBeReplaced) {
 TEST_F(Win32FileSystemTest, AppendKeepsEarlierBytesAndTempNamesLookRight) {
   Write("log.txt", "a\r\n");
   Write("log.txt", "b\r\n");
-  HANDLE h = CreateFileW(Wide(root + "\\log.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
-  char buffer[16];
-  DWORD n = 0;
-  ReadFile(h, buffer, sizeof buffer, &n, nullptr);
-  CloseHandle(h);
-  EXPECT_EQ(std::string(buffer, n), "a\r\nb\r\n");
+  std::string text;
+  EXPECT_TRUE(fso.ReadBytes(root + "\\log.txt", text));
+  EXPECT_EQ(text, "a\r\nb\r\n");
+  EXPECT_FALSE(fso.ReadBytes(root + "\\none.txt", text));
   EXPECT_FALSE(fso.AppendBytes(root + "\\no\\log.txt", "x"));
   std::string name = fso.GetTempName();
   EXPECT_EQ(name.size(), 12u);
