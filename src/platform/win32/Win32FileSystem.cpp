@@ -55,7 +55,7 @@ void RemoveEntry(const std::wstring& path, const WIN32_FIND_DATAW& data) {
 void RemoveTree(const std::wstring& folder, bool force) {
   ForEachEntry(folder, [&](const std::wstring& name, const WIN32_FIND_DATAW& data) {
     std::wstring path = folder + L"\\" + name;
-    if (force) MakeWritable(path, data.dwFileAttributes);
+    if (force && !IsLink(data)) MakeWritable(path, data.dwFileAttributes);  // not the link's target
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(data)) {
       RemoveTree(path, force);
     } else {
