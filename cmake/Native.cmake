@@ -63,7 +63,7 @@ file(CONFIGURE OUTPUT win32-x86_64.cmake @ONLY CONTENT [[
 if(EXISTS "@listed@")
   include("@listed@")
   set_tests_properties(${TyxWin32Tests_TESTS} PROPERTIES LABELS win32 FIXTURES_REQUIRED wine
-    ENVIRONMENT "TYX_WORK=@TYX_E2E_WORK@;TYX_SCREENSHOT=@TYX_E2E_WORK@/window.bmp")
+    ENVIRONMENT "TYX_WORK=@TYX_E2E_WORK@;TYX_FIXTURES=@TYX_FIXTURES@;TYX_SCREENSHOT=@TYX_E2E_WORK@/window.bmp")
 else()
   add_test(win32.x86_64.NOT_BUILT "@CMAKE_COMMAND@" -E false)
 endif()
@@ -72,7 +72,7 @@ set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/wi
 add_test(NAME win32.i686 COMMAND ${Python3_EXECUTABLE} ${wine_py} run
          ${CMAKE_BINARY_DIR}/windows-i686/TyxWin32Tests.exe --gtest_brief=1)
 set_tests_properties(win32.i686 PROPERTIES LABELS "win32;i686" FIXTURES_REQUIRED wine
-  ENVIRONMENT TYX_WORK=${TYX_E2E_WORK})
+  ENVIRONMENT "TYX_WORK=${TYX_E2E_WORK};TYX_FIXTURES=${TYX_FIXTURES}")
 
 # Layer 3: one entry per Python scenario ("module.Class.test_name"), read from the test files. The x86_64
 # build runs them all; the shipped i686 build, several times slower under emulation, a representative set.
