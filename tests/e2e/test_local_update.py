@@ -113,7 +113,8 @@ class LocalUpdate(WineTestCase):
         running = background([os.path.join(companion, "Kartoteka.exe")])
         record = os.path.join(companion, "started.log")
         wait_until(lambda: "window Kartotéka Norva" in text_of(record))
-        boxes = BoxDismisser("TyxUpdate - aktualizace")
+        # The emulated 32-bit program takes a minute or more to reach the box.
+        boxes = BoxDismisser("TyxUpdate - aktualizace", seconds=300)
         inst.run(inst.command_line())
         self.assertEqual(boxes.texts(), ["Aplikace Kartotéka Norva je spuštěna. Nyní proběhne pokus o její uzavření."
                                          "  Pokud bude aplikace uzavřena, aktualizace bude dále pokračovat."])

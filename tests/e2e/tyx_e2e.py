@@ -176,11 +176,12 @@ class BoxDismisser:
 
     def __init__(self, title, count=1, seconds=60):
         self.record = tempfile.mktemp(dir=WORK, suffix=".boxes")
+        self.seconds = seconds
         self.process = background([os.path.join(BUILD, "DismissBox.exe"), title, str(count), str(seconds),
                                    win(self.record)])
 
     def texts(self):
-        self.process.wait(timeout=90)
+        self.process.wait(timeout=self.seconds + 30)
         if not os.path.exists(self.record):
             return []
         with open(self.record, encoding="utf-8") as f:

@@ -73,7 +73,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   HWND window = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
                                 nullptr, instance, nullptr);
   Record(folder, "window " + ToUtf8(title));
-  SetTimer(window, 1, 60000, nullptr);  // never outlives a test run
+  SetTimer(window, 1, 600000, nullptr);  // never outlives a test run, even an emulated one
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (msg.message == WM_TIMER) break;
