@@ -93,6 +93,8 @@ endfunction()
 set(TYX_I686_SCENARIOS
   LocalUpdate.test_installed_under_another_name
   LocalUpdate.test_package_reaching_outside_the_staging_folder_installs_nothing
+  LocalUpdate.test_running_instance_is_asked_to_quit_and_awaited
+  LocalUpdate.test_killed_while_copying_and_while_restoring_then_installed
   WebUpdate.test_type_2_through_the_proxy_keeps_a_copy_in_the_data_folder
   WebUpdate.test_cut_off_body_is_not_a_package)
 set(e2e_dir ${CMAKE_SOURCE_DIR}/tests/e2e)

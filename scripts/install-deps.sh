@@ -8,7 +8,7 @@ pkgs=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix    # the Windows builds (windres, objdump come along)
   wine64 wine32:i386 qemu-user-static                    # Wine; qemu runs its 32-bit loader where the CPU cannot
   xvfb fonts-liberation fonts-wine                       # a display; Arial's metrics, Wine's Tahoma
-  x11-apps imagemagick                                   # the demo's screenshot of the window (xwd, convert)
+  x11-apps imagemagick x11-utils                         # the window: the demo's screenshot (xwd, convert), the tests' watch (xwininfo)
   python3 gcab locales                                   # the harness, test packages, the Czech locale
   nginx-light tinyproxy openssl ca-certificates iproute2 util-linux mount   # the test web hosts
   curl cabextract time                                   # the benchmark's comparison and its peak memory

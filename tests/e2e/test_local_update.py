@@ -31,8 +31,8 @@ def log_times(inst):
 
 
 class LocalUpdate(WineTestCase):
-    def prepare(self, name, product="Norva", exe=None, files=None, pack=None, updater=None):
-        inst = Installation(name, updater)
+    def prepare(self, name, product="Norva", exe=None, files=None, pack=None):
+        inst = Installation(name)
         inst.add_stub(exe or f"{product}.exe", marker=b"old")
         inst.add_stub("tyxlibupdate.exe")
         package = files if files is not None else {f"{product}V.exe": stub(b"V"), f"{product}XP.exe": stub(b"XP"),
@@ -192,11 +192,9 @@ class LocalUpdate(WineTestCase):
         self.assertEqual(sorted(os.listdir(inst.app)), before)
         self.assertEqual(marker_of(inst.read("Norva.exe")), b"old")
 
-    # The updater under test: the shipped i686 program where this machine's Wine runs it (TYX_KILL_EXE).
     def test_killed_while_copying_and_while_restoring_then_installed(self):
         files = {f"f{i:03}.dll": b"new %d " % i * 3000 for i in range(300)}
-        inst = self.prepare("killed", "Norva", files=dict(files, **{"NorvaV.exe": stub(b"V")}),
-                            updater=os.environ.get("TYX_KILL_EXE"))
+        inst = self.prepare("killed", "Norva", files=dict(files, **{"NorvaV.exe": stub(b"V")}))
         for name in list(files)[::2]:
             with open(os.path.join(inst.app, name), "wb") as f:
                 f.write(b"old " + name.encode())
@@ -246,7 +244,7 @@ class LocalUpdate(WineTestCase):
         os.symlink(inst.app, os.path.join(STAGING, "planted"))
         self.addCleanup(lambda: os.path.lexists(os.path.join(STAGING, "planted")) and
                         os.remove(os.path.join(STAGING, "planted")))
-        inst.run(inst.command_line())
+        inst.run(inst.command_line(), window=False)  # refused at start-up
         self.assertTrue(os.path.exists(os.path.join(inst.app, "Norva.exe")), inst.log())
 
     def test_missing_package_says_so_and_restarts(self):

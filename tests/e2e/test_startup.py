@@ -10,14 +10,14 @@ NO_NAME = "Jméno aplikace nebylo nastaveno. Aplikace nebyla nalezena. Aktualiza
 class StartUp(WineTestCase):
     def test_unknown_folder_logs_the_registry_source_and_starts_nothing(self):
         inst = Installation("unknown")
-        result = inst.run(f"{win(inst.data)},{win(inst.app)},norva.exe")
+        result = inst.run(f"{win(inst.data)},{win(inst.app)},norva.exe", window=False)
         self.assertEqual(result.returncode, 0)
         self.assertEqual(inst.log(), [f"Zdroj: Software\\Tyx\\{value_base(inst.app)}/exe", NO_NAME])
         self.assertEqual(inst.started(), [])
 
     def test_missing_application_folder(self):
         inst = Installation("missing")
-        inst.run(f"{win(inst.data)},{win(inst.app)}\\není,norva.exe")
+        inst.run(f"{win(inst.data)},{win(inst.app)}\\není,norva.exe", window=False)
         self.assertEqual(inst.log()[-1], NO_NAME)
 
     def test_registry_fallback_with_a_czech_folder_name(self):
@@ -30,10 +30,10 @@ class StartUp(WineTestCase):
         reg_set("Software\\Tyx", base + "/exe", "kasa")
         reg_set("Software\\Tyx", base + "/typ", "norva")
         try:
-            inst.run(f"{win(inst.data)},{win(app)},kasa.exe")
+            inst.run(f"{win(inst.data)},{win(app)},kasa.exe", window=False)
             self.assertEqual(inst.log(), ["Typ aplikace norva není definován. Aktualizace nebude provedena."])
             reg_set("Software\\Tyx", base + "/exe", "chybí")
-            inst.run(f"{win(inst.data)},{win(app)},kasa.exe")
+            inst.run(f"{win(inst.data)},{win(app)},kasa.exe", window=False)
             self.assertEqual(inst.log()[-1],
                              f"Aplikace {win(app).lower()}\\chybí.exe nebyla nalezena. Aktualizace nebude provedena.")
         finally:

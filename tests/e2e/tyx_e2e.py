@@ -1,8 +1,10 @@
 """Fake installations and runs of the real TyxUpdate.exe under Wine."""
 import os
+import re
 import shutil
 import subprocess
 import tempfile
+import threading
 import time
 import unittest
 
@@ -39,7 +41,7 @@ def value_base(folder):
 class Installation:
     """A folder with the updater in it and an application folder with stub product executables."""
 
-    def __init__(self, name, exe=None):
+    def __init__(self, name):
         self.root = os.path.join(WORK, "runs", name)
         shutil.rmtree(self.root, ignore_errors=True)
         self.own = os.path.join(self.root, "updater")
@@ -47,7 +49,7 @@ class Installation:
         self.data = os.path.join(self.root, "data")
         for d in (self.own, self.app, self.data):
             os.makedirs(d)
-        shutil.copy(exe or UPDATER, os.path.join(self.own, "TyxUpdate.exe"))
+        shutil.copy(UPDATER, os.path.join(self.own, "TyxUpdate.exe"))
 
     def add_stub(self, name, folder=None, marker=b"installed"):
         with open(os.path.join(folder or self.app, name), "wb") as f:
@@ -73,14 +75,17 @@ class Installation:
         time.sleep(0.5)
         return self.started()
 
-    def run(self, command_line, timeout=600, temp=None):
+    def run(self, command_line, timeout=600, temp=None, window=True):
+        """Runs the updater to its end; it must end with 0 and show its window, or not (`window`), as told."""
         exe = os.path.join(self.own, "TyxUpdate.exe")
-        if temp:  # Wine takes TEMP from the registry, but a program inherits its parent's
-            result = wine.run(["cmd", "/c", f"set TMP={win(temp)}&& set TEMP={win(temp)}&& {win(exe)} {command_line}"],
-                              timeout=timeout, capture_output=True)
-        else:
-            result = wine.run([exe, command_line], timeout=timeout, capture_output=True)
+        with WindowWatch() as watch:
+            if temp:  # Wine takes TEMP from the registry, but a program inherits its parent's
+                result = wine.run(["cmd", "/c", f"set TMP={win(temp)}&& set TEMP={win(temp)}&& {win(exe)} {command_line}"],
+                                  timeout=timeout, capture_output=True)
+            else:
+                result = wine.run([exe, command_line], timeout=timeout, capture_output=True)
         assert result.returncode == 0, f"TyxUpdate.exe ended with {result.returncode}: {result.stderr[-2000:]}"
+        assert watch.seen == window, f"the window \"{WINDOW_TITLE}\" {'never' if window else 'was'} shown"
         return result
 
     def run_killed(self, command_line, when, timeout=120):
@@ -112,6 +117,45 @@ class Installation:
             return []
         with open(path, encoding="utf-8") as f:
             return f.read().splitlines()
+
+
+WINDOW_TITLE = "TyxUpdate - aktualizace"
+
+
+class WindowWatch:
+    """Watches the display, while a run lasts, for the update's window being mapped."""
+
+    def __init__(self):
+        self.seen = False
+        self.done = threading.Event()
+        self.thread = threading.Thread(target=self._watch, daemon=True)
+
+    def _watch(self):
+        display = ["-display", wine.environment()["DISPLAY"]]
+        while not self.seen and not self.done.wait(0.2):
+            tree = subprocess.run(["xwininfo", "-root", "-tree"] + display, capture_output=True, text=True,
+                                  errors="replace").stdout
+            self.seen = any(self._is_form(line) and self._viewable(line.split()[0], display)
+                            for line in tree.splitlines())
+
+    @staticmethod
+    def _is_form(line):
+        """The form, not a message box of the same title: its client area alone is 672 x 369 pixels."""
+        size = re.search(r"\)\s+(\d+)x(\d+)\+", line)
+        return f'"{WINDOW_TITLE}"' in line and size is not None and int(size[1]) >= 672 and int(size[2]) >= 369
+
+    @staticmethod
+    def _viewable(window_id, display):
+        info = subprocess.run(["xwininfo", "-id", window_id] + display, capture_output=True, text=True).stdout
+        return "Map State: IsViewable" in info
+
+    def __enter__(self):
+        self.thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.done.set()
+        self.thread.join()
 
 
 def wait_until(condition, timeout=60):
