@@ -54,6 +54,10 @@ def free_display():
     raise SystemExit("no free X display")
 
 
+def has_32_bit_part(prefix):
+    return os.path.exists(os.path.join(prefix, "drive_c", "windows", "syswow64", "kernel32.dll"))
+
+
 def setup():
     cleanup()
     shutil.rmtree(PREFIX, ignore_errors=True)
@@ -74,11 +78,15 @@ def setup():
             json.dump({"display": f":{n}", "xvfb": xvfb.pid}, f)
     env = environment()
     template = os.environ.get("TYX_WINE_TEMPLATE")
-    if template and os.path.isdir(template):
+    if template and has_32_bit_part(template):
         shutil.copytree(template, PREFIX, symlinks=True)
     else:
         subprocess.run([wine_binary(), "wineboot", "-i"], env=env, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if template and has_32_bit_part(PREFIX):  # made before 32-bit programs could run here: renew it
+            subprocess.run([wineserver_binary(), "-w"], env=env)
+            shutil.rmtree(template, ignore_errors=True)
+            shutil.copytree(PREFIX, template, symlinks=True)
     # The window is laid out for Arial; Liberation Sans has its metrics.
     subprocess.run([wine_binary(), "reg", "add", "HKCU\\Software\\Wine\\Fonts\\Replacements", "/v", "Arial",
                     "/d", "Liberation Sans", "/f"], env=env, check=True, stdout=subprocess.DEVNULL)
