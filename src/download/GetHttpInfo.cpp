@@ -8,6 +8,24 @@ namespace {
 // 5 ms, as the values were once given, fail on any real network.
 constexpr uint32_t kTimeoutMs = 5000;
 
+// The first byte, not the package: closing the request handle receives the
+// rest of the body, and even left unread the socket buffers take megabytes of
+// it. A server that honours the range names the package's size in
+// Content-Range (206, or 416 for an empty package); one that ignores it
+// answers as to a plain GET, with Content-Length.
+constexpr char kFirstByte[] = "Range: bytes=0-0\r\n";
+
+// The package's size as the answer gives it: Content-Range's total, or else
+// Content-Length.
+std::string SizeText(IInternet& internet, InternetHandle request) {
+  std::string text;
+  QueryHttpHeader(internet, request, text, HTTP_QUERY_CONTENT_RANGE);
+  size_t slash = text.find('/');
+  if (slash != std::string::npos) return text.substr(slash + 1);
+  QueryHttpHeader(internet, request, text, HTTP_QUERY_CONTENT_LENGTH);
+  return text;
+}
+
 // The run-time conversion of a header text to a 32-bit number; false with
 // the reason when it is not one.
 bool ToInt32(const std::string& text, int32_t& value, std::string& why) {
@@ -54,11 +72,10 @@ void GetHttpInfo(Session& s, const std::string& host, const std::string& path, i
       for (uint32_t option :
            {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT})
         net.SetOption(request, option, kTimeoutMs);
-      if (net.SendRequest(request)) {
+      if (net.SendRequest(request, kFirstByte)) {
         std::string text;
-        QueryHttpHeader(net, request, text, HTTP_QUERY_CONTENT_LENGTH);
         int32_t value = 0;
-        if (ToInt32(s.platform.codePage.FromAnsi(text), value, why)) {
+        if (ToInt32(s.platform.codePage.FromAnsi(SizeText(net, request)), value, why)) {
           size = value;
           stored = true;
           QueryHttpHeader(net, request, text, HTTP_QUERY_LAST_MODIFIED);

@@ -16,6 +16,7 @@ constexpr uint32_t INTERNET_OPTION_RECEIVE_TIMEOUT = 6;
 constexpr uint32_t HTTP_QUERY_CONTENT_LENGTH = 5;
 constexpr uint32_t HTTP_QUERY_LAST_MODIFIED = 11;
 constexpr uint32_t HTTP_QUERY_STATUS_CODE = 19;
+constexpr uint32_t HTTP_QUERY_CONTENT_RANGE = 53;
 
 // The WinINet calls of the download and the size query. Texts are UTF-8;
 // `wide` picks the W or the A form of a call.
@@ -35,7 +36,8 @@ class IInternet {
   virtual InternetHandle OpenRequest(InternetHandle connection, const std::string& verb, const std::string& object,
                                      const std::string& version, uint32_t flags) = 0;
   virtual bool SetOption(InternetHandle handle, uint32_t option, uint32_t value) = 0;
-  virtual bool SendRequest(InternetHandle request) = 0;
+  // `headers`: extra request header lines, each ending in CR LF.
+  virtual bool SendRequest(InternetHandle request, const std::string& headers) = 0;
   // HttpQueryInfoA into a buffer of `bufferSize` bytes; the text as ANSI bytes.
   virtual bool QueryInfo(InternetHandle request, uint32_t level, uint32_t bufferSize, std::string& text) = 0;
   // The thread's last error after a failed call.

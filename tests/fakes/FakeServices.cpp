@@ -131,12 +131,15 @@ InternetHandle FakeInternet::OpenRequest(InternetHandle connection, const std::s
   return New(handles_.at(connection).key + object);
 }
 
-bool FakeInternet::SendRequest(InternetHandle request) { return responses.count(handles_.at(request).key) > 0; }
+bool FakeInternet::SendRequest(InternetHandle request, const std::string&) {
+  return responses.count(handles_.at(request).key) > 0;
+}
 
 bool FakeInternet::QueryInfo(InternetHandle request, uint32_t level, uint32_t bufferSize, std::string& text) {
   const Response& r = responses.at(handles_.at(request).key);
   std::string value = level == HTTP_QUERY_STATUS_CODE ? r.status
                       : level == HTTP_QUERY_LAST_MODIFIED ? r.lastModified
+                      : level == HTTP_QUERY_CONTENT_RANGE ? r.contentRange
                       : r.contentLength == "auto" ? std::to_string(r.body.size())
                                                   : r.contentLength;
   if (value.empty() || value.size() + 1 > bufferSize) {

@@ -67,6 +67,7 @@ class FakeInternet : public IInternet {
     std::string lastModified = "Mon, 07 Dec 2026 10:00:00 GMT";
     size_t failReadAfter = std::string::npos;  // bytes after which a read fails
     uint32_t chunk = 8192;                     // at most this much per read
+    std::string contentRange;
   };
   std::map<std::string, Response> responses;
   std::vector<std::string> opens;  // "wide|ansi agent access proxy" of each session
@@ -82,7 +83,7 @@ class FakeInternet : public IInternet {
   InternetHandle OpenRequest(InternetHandle connection, const std::string& verb, const std::string& object,
                              const std::string& version, uint32_t flags) override;
   bool SetOption(InternetHandle, uint32_t, uint32_t) override { return true; }
-  bool SendRequest(InternetHandle request) override;
+  bool SendRequest(InternetHandle request, const std::string& headers) override;
   bool QueryInfo(InternetHandle request, uint32_t level, uint32_t bufferSize, std::string& text) override;
   uint32_t LastError() override { return 12002; }
 

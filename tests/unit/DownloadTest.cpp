@@ -92,16 +92,21 @@ TEST(SizeQuery, LengthOrTheReasonWhyNot) {
     std::string length;
     int32_t size;
     const char* why;  // nullptr: no log line
+    std::string range = "";
   } cases[] = {{"auto", 1234, nullptr},
                {"0", 0, nullptr},
                {"", 7, "Type mismatch"},
                {"2147483648", 7, "Overflow"},
                {"12abc", 7, "Type mismatch"},
-               {std::string(1024, '1'), 7, "Type mismatch"}};
+               {std::string(1024, '1'), 7, "Type mismatch"},
+               {"1", 104857600, nullptr, "bytes 0-0/104857600"},
+               {"1", 0, nullptr, "bytes */0"},
+               {"1", 7, "Type mismatch", "bytes 0-0/*"}};
   for (const Case& c : cases) {
     SessionHarness h;
     h.internet.responses[kSizeUrl].body = std::string(1234, 'x');
     h.internet.responses[kSizeUrl].contentLength = c.length;
+    h.internet.responses[kSizeUrl].contentRange = c.range;
     int32_t size = 7;
     std::string modified;
     GetHttpInfo(h.session, "norva.tyx.invalid", "/tyx/norva/newverall/update.cab", size, modified);

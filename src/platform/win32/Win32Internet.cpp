@@ -60,8 +60,9 @@ bool Win32Internet::SetOption(InternetHandle handle, uint32_t option, uint32_t v
   return InternetSetOptionA(H(handle), option, &v, sizeof v) != FALSE;
 }
 
-bool Win32Internet::SendRequest(InternetHandle request) {
-  return HttpSendRequestA(H(request), nullptr, 0, nullptr, 0) != FALSE;
+bool Win32Internet::SendRequest(InternetHandle request, const std::string& headers) {
+  return HttpSendRequestA(H(request), headers.empty() ? nullptr : headers.c_str(), static_cast<DWORD>(headers.size()),
+                          nullptr, 0) != FALSE;
 }
 
 bool Win32Internet::QueryInfo(InternetHandle request, uint32_t level, uint32_t bufferSize, std::string& text) {

@@ -17,7 +17,7 @@ class Win32Internet : public IInternet {
   InternetHandle OpenRequest(InternetHandle connection, const std::string& verb, const std::string& object,
                              const std::string& version, uint32_t flags) override;
   bool SetOption(InternetHandle handle, uint32_t option, uint32_t value) override;
-  bool SendRequest(InternetHandle request) override;
+  bool SendRequest(InternetHandle request, const std::string& headers) override;
   bool QueryInfo(InternetHandle request, uint32_t level, uint32_t bufferSize, std::string& text) override;
   uint32_t LastError() override;
 
