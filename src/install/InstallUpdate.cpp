@@ -1,5 +1,6 @@
 #include "install/InstallUpdate.h"
 
+#include <map>
 #include <set>
 
 #include "install/BackupFolder.h"
@@ -67,14 +68,21 @@ class Installation {
   // The backup folder keeps what was there before the run: a file is copied
   // into it once, before anything of this run can have changed it.
   void SaveCopy(const std::string& name) {
-    if (!saved_.insert(LowerCase(name)).second) return;
-    if (files_.FileExists(app_ + "\\" + name)) files_.CopyFile(app_ + "\\" + name, backup_ + "\\" + name, false);
+    auto [seen, first] = saved_.try_emplace(LowerCase(name), false);
+    if (!first) return;
+    seen->second = files_.FileExists(app_ + "\\" + name);
+    if (seen->second) files_.CopyFile(app_ + "\\" + name, backup_ + "\\" + name, false);
   }
 
   // Records, ahead of the change, how to undo it. True the first time.
   bool WillChange(const std::string& name) {
-    if (!recorded_.insert(LowerCase(name)).second) return false;
-    if (files_.FileExists(app_ + "\\" + name)) {
+    const std::string lower = LowerCase(name);
+    if (!recorded_.insert(lower).second) return false;
+    // What the backup looked for still holds: nothing of this name has
+    // changed before it is recorded here. A look costs a scan of the folder
+    // under Wine when the file is new.
+    auto seen = saved_.find(lower);
+    if (seen != saved_.end() ? seen->second : files_.FileExists(app_ + "\\" + name)) {
       SaveCopy(name);
       journal_->Record(Journal::Kind::Kept, name);
     } else {
@@ -154,7 +162,7 @@ class Installation {
   const std::string& app_;
   std::string backup_;
   std::optional<Journal> journal_;
-  std::set<std::string> saved_;     // lower-case names copied into the backup folder
+  std::map<std::string, bool> saved_;  // lower-case names the backup looked for: true when copied
   std::set<std::string> recorded_;  // lower-case names the journal knows
 };
 

@@ -105,6 +105,9 @@ void Win32FileSystem::DeleteFolder(const std::string& path, bool force) {
 }
 
 void Win32FileSystem::CopyFile(const std::string& source, const std::string& destination, bool overwrite) {
+  // A new file has nothing to protect, and asking first whether it exists
+  // costs Wine a scan of the folder.
+  if (overwrite && CopyFileW(Wide(source).c_str(), Wide(destination).c_str(), TRUE)) return;
   // Windows refuses to copy over a read-only file; not every emulation does.
   DWORD existing = Attributes(destination);
   if (overwrite && existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
