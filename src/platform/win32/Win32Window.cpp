@@ -111,8 +111,25 @@ std::string Win32Window::Caption(Label label) { return Utf8(label == Label::App 
 
 void Win32Window::RepaintLabel(Label label) {
   if (!window_) return;
-  RECT r = label == Label::App ? Twips(210, 450, 7005, 375) : Twips(1148 + 1140, 2010 + 750, 5595, 195);
-  InvalidateRect(window_, &r, TRUE);
+  if (label == Label::App) {
+    RECT r = Twips(210, 450, 7005, 375);
+    InvalidateRect(window_, &r, TRUE);
+    return;
+  }
+  // Drawn at once: through WM_PAINT, a change of the status line costs
+  // several more round trips to the Wine server, and it changes twice for
+  // every installed file.
+  HDC dc = GetDC(window_);
+  DrawStatusLabel(dc);
+  ReleaseDC(window_, dc);
+}
+
+RECT Win32Window::StatusLabel() const { return Twips(1148 + 1140, 2010 + 750, 5595, 195); }
+
+void Win32Window::DrawStatusLabel(HDC dc) {
+  RECT r = StatusLabel();
+  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+  Text(dc, statusFont_, r, statusCaption_, RGB(0, 0, 0));
 }
 
 void Win32Window::EnableTimer(Timer timer, bool enabled) {
@@ -216,7 +233,7 @@ void Win32Window::Paint(HDC dc) {
 
   RECT frame = Twips(1148, 2010, 7785, 2085);
   DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
-  Text(dc, statusFont_, Twips(1148 + 1140, 2010 + 750, 5595, 195), statusCaption_, RGB(0, 0, 0));
+  DrawStatusLabel(dc);
 
   RECT bottom = Twips(0, 5250, 10080, 285);
   HBRUSH blue = CreateSolidBrush(kFooterBlue);

@@ -33,6 +33,8 @@ class Win32Window : public IWindow {
   void Paint(HDC dc);
   RECT Twips(int left, int top, int width, int height) const;
   void RepaintLabel(Label label);
+  RECT StatusLabel() const;
+  void DrawStatusLabel(HDC dc);
 
   Win32Dialogs& dialogs_;
   IWindowEvents* events_ = nullptr;
