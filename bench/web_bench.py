@@ -36,6 +36,9 @@ URL = f"https://{webhost.NORVA}{REMOTE}"
 # name, number of files, size of each
 SHAPES = [("1 × 100 MiB", 1, 100 * MIB), ("2,000 × 10 KiB", 2000, 10 * KIB), ("500 × 1 KiB", 500, KIB),
           ("1,000 × 1 KiB", 1000, KIB), ("5,000 × 1 KiB", 5000, KIB)]
+# TYX_BENCH_SHAPES=1,500,5000 measures only the shapes of these numbers of files.
+if os.environ.get("TYX_BENCH_SHAPES"):
+    SHAPES = [s for s in SHAPES if str(s[1]) in os.environ["TYX_BENCH_SHAPES"].split(",")]
 ROUNDS = int(os.environ.get("TYX_BENCH_ROUNDS", "2"))
 # The window's main timer starts the update after 1 s and its end timer closes it 3 s after the last step.
 TIMERS = 4.0
