@@ -26,6 +26,17 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 include(ExternalProject)
 set(TYX_E2E_WORK ${CMAKE_BINARY_DIR}/e2e)
 set(wine_run_x86_64 ${Python3_EXECUTABLE})
+# The tests' key pair, and a second one that the program does not trust.
+set(TYX_TEST_KEYS ${CMAKE_BINARY_DIR}/keys)
+foreach(key test other)
+  if(NOT EXISTS ${TYX_TEST_KEYS}/${key}.pub.pem)
+    file(MAKE_DIRECTORY ${TYX_TEST_KEYS})
+    execute_process(COMMAND openssl genrsa -out ${TYX_TEST_KEYS}/${key}.pem 3072 COMMAND_ERROR_IS_FATAL ANY
+                    ERROR_QUIET)
+    execute_process(COMMAND openssl rsa -in ${TYX_TEST_KEYS}/${key}.pem -pubout -out ${TYX_TEST_KEYS}/${key}.pub.pem
+                    COMMAND_ERROR_IS_FATAL ANY ERROR_QUIET)
+  endif()
+endforeach()
 foreach(arch i686 x86_64)
   ExternalProject_Add(windows-${arch}
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
@@ -34,6 +45,7 @@ foreach(arch i686 x86_64)
                -DTYX_WINE_RUN=${wine_run_${arch}}
                -DTYX_HOST_NORVA=norva.tyx.test -DTYX_HOST_TALVIK=talvik.tyx.test -DTYX_HOST_BREMO=bremo.tyx.test
                -DTYX_WINE_LIST_DIR=${CMAKE_BINARY_DIR}/wine-list
+               -DTYX_PACKAGE_KEYS=${TYX_TEST_KEYS}/test.pub.pem
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     USES_TERMINAL_BUILD ON)
@@ -121,7 +133,7 @@ foreach(case IN LISTS startup local web)
     endif()
     add_test(NAME ${arch}.${name} COMMAND ${Python3_EXECUTABLE} ${command} WORKING_DIRECTORY ${e2e_dir})
     set_tests_properties(${arch}.${name} PROPERTIES LABELS "${test_labels}" FIXTURES_REQUIRED wine
-      ENVIRONMENT "TYX_WIN_BUILD=${CMAKE_BINARY_DIR}/windows-x86_64;TYX_UPDATER=${CMAKE_BINARY_DIR}/windows-${arch}/TyxUpdate.exe;TYX_WORK=${TYX_E2E_WORK};TYX_FIXTURES=${TYX_FIXTURES}")
+      ENVIRONMENT "TYX_WIN_BUILD=${CMAKE_BINARY_DIR}/windows-x86_64;TYX_UPDATER=${CMAKE_BINARY_DIR}/windows-${arch}/TyxUpdate.exe;TYX_WORK=${TYX_E2E_WORK};TYX_FIXTURES=${TYX_FIXTURES};TYX_KEYS=${TYX_TEST_KEYS}")
   endforeach()
 endforeach()
 

@@ -10,17 +10,33 @@ target_compile_definitions(tyxcore PUBLIC
   TYX_HOST_NORVA="${TYX_HOST_NORVA}" TYX_HOST_TALVIK="${TYX_HOST_TALVIK}" TYX_HOST_BREMO="${TYX_HOST_BREMO}")
 
 file(GLOB TYX_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
-list(FILTER TYX_WIN32_SOURCES EXCLUDE REGEX "WinMain\\.cpp$")
+list(FILTER TYX_WIN32_SOURCES EXCLUDE REGEX "(WinMain|TyxPackMain)\\.cpp$")
 add_library(tyxwin32 STATIC ${TYX_WIN32_SOURCES})
-target_link_libraries(tyxwin32 PUBLIC tyxcore setupapi wininet shell32 user32 gdi32 advapi32)
+target_link_libraries(tyxwin32 PUBLIC tyxcore setupapi wininet shell32 user32 gdi32 advapi32 crypt32 cabinet)
 # The program still runs on Windows XP.
 target_compile_definitions(tyxwin32 PRIVATE _WIN32_WINNT=0x0501)
 
-add_executable(TyxUpdate WIN32 src/platform/win32/WinMain.cpp src/platform/win32/TyxUpdate.rc)
+# The maker's public keys (PEM, at most two while keys change hands).
+set(TYX_PACKAGE_KEYS "" CACHE STRING "PEM files of the public keys that packages are signed with")
+option(TYX_SIGNED_PACKAGES_ONLY "Refuse packages without update.inf" OFF)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/generated/PackageKeys.h
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/package_keys.py ${CMAKE_BINARY_DIR}/generated/PackageKeys.h
+          ${TYX_PACKAGE_KEYS}
+  DEPENDS ${CMAKE_SOURCE_DIR}/cmake/package_keys.py ${TYX_PACKAGE_KEYS})
+add_custom_target(package_keys DEPENDS ${CMAKE_BINARY_DIR}/generated/PackageKeys.h)
+
+function(tyx_program name signedOnly)
+  add_executable(${name} WIN32 src/platform/win32/WinMain.cpp src/platform/win32/TyxUpdate.rc)
+  add_dependencies(${name} package_keys)
+  target_include_directories(${name} PRIVATE ${CMAKE_BINARY_DIR}/generated)
+  target_compile_definitions(${name} PRIVATE TYX_SIGNED_ONLY=$<BOOL:${signedOnly}>)
+  target_link_libraries(${name} PRIVATE tyxwin32)
+endfunction()
 # The resource compiler's input names the manifest; without this a changed manifest is not built in.
 set_source_files_properties(src/platform/win32/TyxUpdate.rc PROPERTIES
   OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/TyxUpdate.manifest)
-target_link_libraries(TyxUpdate PRIVATE tyxwin32)
+tyx_program(TyxUpdate ${TYX_SIGNED_PACKAGES_ONLY})
 
 # Layer 2: the Win32 layer against Wine's real services.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -51,3 +67,13 @@ target_link_options(DismissBox PRIVATE -municode)
 add_executable(Floor bench/Floor.cpp)
 target_link_libraries(Floor PRIVATE wininet setupapi)
 target_link_options(Floor PRIVATE -municode)
+
+# For the tests: the updater as built with TYX_SIGNED_PACKAGES_ONLY on.
+tyx_program(TyxUpdateSignedOnly ON)
+
+# The release engineers' packaging tool, shipped beside the updater.
+add_executable(TyxPack src/platform/win32/TyxPackMain.cpp)
+add_dependencies(TyxPack package_keys)
+target_include_directories(TyxPack PRIVATE ${CMAKE_BINARY_DIR}/generated)
+target_link_libraries(TyxPack PRIVATE tyxwin32)
+target_link_options(TyxPack PRIVATE -municode)

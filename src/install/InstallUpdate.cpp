@@ -19,11 +19,6 @@ namespace {
 
 constexpr int32_t kPermissionDenied = 70;
 
-bool IsPackageFile(const std::string& lowerName) {
-  return lowerName == kPackage || lowerName == kPackageInfo || lowerName == kNestedPackage ||
-         lowerName == kNestedList;
-}
-
 class Installation {
  public:
   explicit Installation(Session& s) : s_(s), files_(s.platform.files), app_(s.run.gAppPath) {}
@@ -168,7 +163,7 @@ class Installation {
 
 }  // namespace
 
-bool FileCountOverflows(size_t filesToInstall) { return filesToInstall >= 32767; }
+bool FileCountOverflows(size_t filesToInstall) { return filesToInstall > static_cast<size_t>(kMaxPackageFiles); }
 
 void InstallUpdate(Session& s) {
   Installation installation(s);

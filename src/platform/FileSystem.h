@@ -30,6 +30,8 @@ class IFileSystem {
   // Removes the junctions and symbolic links directly in the folder, never
   // what they point to.
   virtual void RemoveLinks(const std::string& folder) = 0;
+  // The file's first `maxBytes` bytes (all of a smaller file).
+  virtual std::string ReadFile(const std::string& path, size_t maxBytes) = 0;
   // A fresh name of the form radXXXXX.tmp (no folder).
   virtual std::string GetTempName() = 0;
   // The system temporary folder without a trailing backslash.

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/Cabinet.h"
 #include "platform/CodePage.h"
+#include "platform/Crypto.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/Internet.h"
@@ -22,6 +23,7 @@ struct Platform {
   ICabinet& cabinet;
   IShell& shell;
   IInternet& internet;
+  ICrypto& crypto;
 };
 
 }  // namespace tyx

@@ -1,4 +1,5 @@
 #pragma once
+#include <string_view>
 
 namespace tyx {
 
@@ -7,6 +8,12 @@ inline constexpr char kPackage[] = "update.cab";
 inline constexpr char kPackageInfo[] = "update.inf";
 inline constexpr char kNestedPackage[] = "pack.cab";
 inline constexpr char kNestedList[] = "pack.lst";
+// A lower-case file name that carries the package and is never installed.
+inline bool IsPackageFile(std::string_view lowerName) {
+  return lowerName == kPackage || lowerName == kPackageInfo || lowerName == kNestedPackage || lowerName == kNestedList;
+}
+// The installation's counters are 16-bit: the most files one package can install.
+inline constexpr int kMaxPackageFiles = 32766;
 // A new updater cannot overwrite the running one; it waits under another name.
 inline constexpr char kUpdaterFile[] = "tyxupdate.exe";
 inline constexpr char kUpdaterNew[] = "TyxUpdateNew.exe";

@@ -9,6 +9,7 @@
 #include "install/InstallUpdate.h"
 #include "install/RecoverInstallation.h"
 #include "log/UpdateLog.h"
+#include "package/SignatureStep.h"
 #include "startup/StagingFolder.h"
 #include "startup/StartUp.h"
 #include "window/UpdateForm.h"
@@ -46,13 +47,13 @@ void UpdateProduct(Session& s) {
 }
 
 void LocalUpdate(Session& s) {
-  if (CopyLocalPackage(s) && ExtractUpdate(s) == 0 && VerifyUpdate(s)) InstallUpdate(s);
+  if (CopyLocalPackage(s) && ExtractUpdate(s) == 0 && CheckSignature(s) && VerifyUpdate(s)) InstallUpdate(s);
   s.window.EnableTimer(Timer::End, true);
 }
 
 void WebUpdate(Session& s) {
   if (!DownloadUpdate(s)) return;
-  if (ExtractUpdate(s) == 0) InstallUpdate(s);
+  if (ExtractUpdate(s) == 0 && CheckSignature(s)) InstallUpdate(s);
   s.window.EnableTimer(Timer::End, true);
 }
 

@@ -163,6 +163,22 @@ void StdFileSystem::RemoveLinks(const std::string& folder) {
     if (entry.is_symlink()) fs::remove(entry.path());
 }
 
+std::string StdFileSystem::ReadFile(const std::string& path, size_t maxBytes) {
+  std::ifstream in(NativePath(path), std::ios::binary);
+  if (!in) Fail(53, "File not found");
+  std::string bytes(maxBytes, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(maxBytes));
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return bytes;
+}
+
+bool FakeCrypto::DigestFile(const std::string& path, FileDigest& digest) {
+  std::error_code error;
+  digest.size = fs::file_size(NativePath(path), error);
+  digest.sha256 = std::string(64, '0');
+  return !error;
+}
+
 std::string StdFileSystem::GetTempName() { return "rad" + std::to_string(10000 + ++tempCounter_) + ".tmp"; }
 
 bool StdFileSystem::AppendBytes(const std::string& path, const std::string& bytes) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/CodePage.h"
+#include "platform/Crypto.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
@@ -46,6 +47,7 @@ class StdFileSystem : public IFileSystem {
   std::vector<std::string> Files(const std::string& folder) override;
   std::vector<std::string> Folders(const std::string& folder) override;
   void RemoveLinks(const std::string& folder) override;
+  std::string ReadFile(const std::string& path, size_t maxBytes) override;
   std::string GetTempName() override;
   std::string TemporaryFolder() override { return tempFolder_; }
   bool AppendBytes(const std::string& path, const std::string& bytes) override;
@@ -64,6 +66,15 @@ class StdFileSystem : public IFileSystem {
   void FailIfLocked(const std::string& path) const;
   std::string tempFolder_;
   int tempCounter_ = 0;
+};
+
+// Every file's hash is 64 zeros; a signature is good when it is "good".
+class FakeCrypto : public ICrypto {
+ public:
+  bool DigestFile(const std::string& path, FileDigest& digest) override;
+  bool VerifySignature(const std::string&, const std::string& signature) override { return signature == "good"; }
+  bool SignedPackagesOnly() override { return signedOnly; }
+  bool signedOnly = false;
 };
 
 class FakeRegistry : public IRegistry {

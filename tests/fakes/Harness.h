@@ -23,7 +23,8 @@ struct Harness {
   FakeCabinet cabinet;
   FakeShell shell;
   FakeInternet internet;
-  Platform platform{files, registry, system, codePage, process, dialogs, cabinet, shell, internet};
+  FakeCrypto crypto;
+  Platform platform{files, registry, system, codePage, process, dialogs, cabinet, shell, internet, crypto};
   UpdateLog log{files, system, codePage, dir.Path("own")};
 
   Harness() {

@@ -1,5 +1,6 @@
 #include "platform/win32/Win32FileSystem.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/FsoErrors.h"
@@ -145,6 +146,20 @@ void Win32FileSystem::RemoveLinks(const std::string& folder) {
   });
 }
 
+std::string Win32FileSystem::ReadFile(const std::string& path, size_t maxBytes) {
+  KernelHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) ThrowLastError();
+  std::string bytes;
+  char buffer[65536];
+  DWORD read = 0;
+  while (bytes.size() < maxBytes) {
+    if (!::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) ThrowLastError();
+    if (read == 0) break;
+    bytes.append(buffer, std::min<size_t>(read, maxBytes - bytes.size()));
+  }
+  return bytes;
+}
+
 std::string Win32FileSystem::GetTempName() {
   static unsigned counter = 0;
   unsigned value = (GetTickCount() ^ (GetCurrentProcessId() << 8) ^ (++counter * 2654435761u)) & 0xFFFFF;
@@ -191,7 +206,7 @@ bool Win32FileSystem::ReadBytes(const std::string& path, std::string& bytes) {
   bytes.clear();
   char buffer[4096];
   DWORD n = 0;
-  while (ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
+  while (::ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
     if (n == 0) return true;
     bytes.append(buffer, n);
   }

@@ -16,6 +16,7 @@ class Win32FileSystem : public IFileSystem {
   std::vector<std::string> Files(const std::string& folder) override;
   std::vector<std::string> Folders(const std::string& folder) override;
   void RemoveLinks(const std::string& folder) override;
+  std::string ReadFile(const std::string& path, size_t maxBytes) override;
   std::string GetTempName() override;
   std::string TemporaryFolder() override;
   uintptr_t CreateForWrite(const std::string& path) override;

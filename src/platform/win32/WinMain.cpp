@@ -1,5 +1,6 @@
 #include "platform/win32/Win32Cabinet.h"
 #include "platform/win32/Win32CodePage.h"
+#include "platform/win32/Win32Crypto.h"
 #include "platform/win32/Win32Dialogs.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Internet.h"
@@ -9,6 +10,7 @@
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32Window.h"
 #include "platform/win32/WinApi.h"
+#include "PackageKeys.h"
 #include "update/UpdateFlow.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -23,6 +25,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   Win32Shell shell(codePage);
   Win32Internet internet(codePage);
   Win32Window window(dialogs);
-  tyx::Platform platform{files, registry, system, codePage, process, dialogs, cabinet, shell, internet};
+  Win32Crypto crypto(PackageKeys(), TYX_SIGNED_ONLY);
+  tyx::Platform platform{files, registry, system, codePage, process, dialogs, cabinet, shell, internet, crypto};
   return tyx::Main(platform, window);
 }

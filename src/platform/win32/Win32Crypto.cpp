@@ -1,0 +1,66 @@
+#include "platform/win32/Win32Crypto.h"
+
+#include "platform/win32/CryptHandles.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Wide.h"
+
+namespace tyx::win32 {
+
+CryptProvider OpenProvider() {
+  CryptProvider provider;
+  CryptAcquireContextW(provider.out(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT);
+  return provider;
+}
+
+std::string HashValue(const CryptHash& hash) {
+  std::string value(32, '\0');
+  DWORD size = static_cast<DWORD>(value.size());
+  if (!CryptGetHashParam(hash.get(), HP_HASHVAL, reinterpret_cast<BYTE*>(value.data()), &size, 0)) return {};
+  value.resize(size);
+  return value;
+}
+
+bool Win32Crypto::DigestFile(const std::string& path, FileDigest& digest) {
+  CryptProvider provider = OpenProvider();
+  CryptHash hash;
+  KernelHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!provider.get() || !file || !CryptCreateHash(provider.get(), CALG_SHA_256, 0, 0, hash.out())) return false;
+  std::string buffer(1 << 16, '\0');
+  digest.size = 0;
+  for (DWORD read = 0;; digest.size += read) {
+    if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return false;
+    if (read == 0) break;
+    if (!CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(buffer.data()), read, 0)) return false;
+  }
+  const std::string value = HashValue(hash);
+  if (value.size() != 32) return false;
+  digest.sha256.clear();
+  for (unsigned char c : value) {
+    digest.sha256 += "0123456789abcdef"[c >> 4];
+    digest.sha256 += "0123456789abcdef"[c & 15];
+  }
+  return true;
+}
+
+bool Win32Crypto::VerifySignature(const std::string& data, const std::string& signature) {
+  CryptProvider provider = OpenProvider();
+  if (!provider.get()) return false;
+  // CryptoAPI wants the signature's bytes least significant first.
+  std::string reversed(signature.rbegin(), signature.rend());
+  for (const std::string& blob : keys_) {
+    CryptKey key;
+    CryptHash hash;
+    if (!CryptImportKey(provider.get(), reinterpret_cast<const BYTE*>(blob.data()), static_cast<DWORD>(blob.size()), 0,
+                        0, key.out()) ||
+        !CryptCreateHash(provider.get(), CALG_SHA_256, 0, 0, hash.out()) ||
+        !CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()), 0))
+      continue;
+    if (CryptVerifySignatureW(hash.get(), reinterpret_cast<const BYTE*>(reversed.data()),
+                              static_cast<DWORD>(reversed.size()), key.get(), nullptr, 0))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace tyx::win32
