@@ -1,0 +1,124 @@
+"""Packages built and signed by TyxPack.exe under Wine, fed to TyxUpdate.exe."""
+import os
+import shutil
+import subprocess
+import tempfile
+
+import wine
+from tyx_e2e import BUILD, Installation, WineTestCase, make_package, marker_of, reg_delete, reg_set, stub, win
+
+KEYS = os.environ.get("TYX_KEYS", "")
+REFUSED = " Aktualizace nebude provedena."
+
+
+def tyxpack(*args):
+    result = wine.run([os.path.join(BUILD, "TyxPack.exe")] + list(args), capture_output=True, timeout=120)
+    return result.returncode, result.stdout.decode("utf-8", "replace")
+
+
+def write_folder(folder, files):
+    os.makedirs(folder, exist_ok=True)
+    for name, content in files.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(content)
+
+
+def release(product="Norva"):
+    return {f"{product}V.exe": stub(b"V"), f"{product}XP.exe": stub(b"XP"), "readme.txt": b"new readme"}
+
+
+def repack(cabinet, change):
+    """The cabinet's files (pack.cab unpacked into them) changed by `change`, packed again without pack.cab."""
+    with tempfile.TemporaryDirectory() as work:
+        subprocess.run(["gcab", "-x", "-C", work, cabinet], check=True, capture_output=True)
+        subprocess.run(["gcab", "-x", "-C", work, os.path.join(work, "pack.cab")], check=True, capture_output=True)
+        files = {}
+        for name in os.listdir(work):
+            if name not in ("pack.cab", "pack.lst"):
+                with open(os.path.join(work, name), "rb") as f:
+                    files[name] = f.read()
+    change(files)
+    make_package(cabinet, files)
+
+
+# name, signing key (None: unsigned), change after signing, updater build, the log line that ends it
+UPDATES = [
+    ("signed", "test", None, "TyxUpdate", "Aktualizace provedena"),
+    ("signed, signatures required", "test", None, "TyxUpdateSignedOnly", "Aktualizace provedena"),
+    ("changed file", "test", lambda files: files.update({"helper.dll": b"evil"}), "TyxUpdate",
+     "CL - Soubor helper.dll neodpovídá podpisu aktualizace." + REFUSED),
+    ("added file", "test", lambda files: files.update({"evil.dll": b"x"}), "TyxUpdate",
+     "CL - Soubor evil.dll není v podepsaném seznamu aktualizace." + REFUSED),
+    ("removed file", "test", lambda files: files.pop("readme.txt"), "TyxUpdate",
+     "CL - V aktualizaci chybí podepsaný soubor readme.txt." + REFUSED),
+    ("wrong key", "other", None, "TyxUpdate", "CL - Podpis aktualizačního souboru je neplatný." + REFUSED),
+    ("unsigned, signatures required", None, None, "TyxUpdateSignedOnly",
+     "CL - Aktualizační soubor není podepsán výrobcem." + REFUSED),
+]
+
+# name, extra files, extra arguments, exit code, a line of the output
+PACKS = [
+    ("no V build", {"NorvaV.exe": None}, [], 1, "Chyba: Chybí soubor NorvaV.exe (sestavení pro Windows Vista a novější)."),
+    ("data file", {"qendata.mdb": b"db"}, [], 1, "Chyba: Datový soubor qendata.mdb by při aktualizaci přepsal"),
+    ("data file asked for", {"qendata.mdb": b"db"}, ["--data"], 0, "Upozornění: Datový soubor qendata.mdb"),
+    ("package file", {"update.inf": b"x"}, [], 1, "Chyba: Soubor update.inf je vyhrazen balíčku"),
+    ("unknown product", {}, ["--product", "Norwa"], 1, "Chyba: Neznámý produkt 'Norwa'; známé jsou Norva, NorvaPro"),
+    ("name twice", {"helper.dll": b"twice"}, [], 1, "Chyba: Soubor helper.dll je v balíčku dvakrát."),
+]
+
+
+class SignedPackages(WineTestCase):
+    def build(self, root, key="test", extra=(), files=None):
+        files = files if files is not None else release()
+        write_folder(os.path.join(root, "release"), {n: c for n, c in files.items() if c is not None})
+        write_folder(os.path.join(root, "pack"), {"helper.dll": b"dll"})
+        return tyxpack("build", "--product", "Norva", "--key", win(os.path.join(KEYS, f"{key}.pem")), "--pack",
+                       win(os.path.join(root, "pack")), "--out", win(os.path.join(root, "update.cab")), *extra,
+                       win(os.path.join(root, "release")))
+
+    def test_updates(self):
+        for name, key, change, program, last in UPDATES:
+            with self.subTest(name):
+                inst = Installation("signed-" + name.replace(" ", "-").replace(",", ""))
+                shutil.copy(os.path.join(BUILD, program + ".exe"), os.path.join(inst.own, "TyxUpdate.exe"))
+                inst.add_stub("Norva.exe", marker=b"old")
+                package = os.path.join(inst.data, "update.cab")
+                if key:
+                    code, out = self.build(inst.root, key)
+                    self.assertEqual(code, 0 if key == "test" else 1, out)
+                    shutil.copy(os.path.join(inst.root, "update.cab"), package)
+                    if change:
+                        repack(package, change)
+                else:
+                    make_package(package, release())
+                reg_set(inst.key("Norva"), "NEWVERTYPE", "0")
+                self.addCleanup(reg_delete, "Software\\Tyx\\Norva")
+                inst.run(inst.command_line())
+                log = inst.log()
+                self.assertIn(last, log)
+                installed = last == "Aktualizace provedena"
+                self.assertEqual(marker_of(inst.read("Norva.exe")), b"V" if installed else b"old")
+                self.assertEqual("Kopírování souborů..." in log, installed)
+
+    def test_tyxpack_refusals(self):
+        for name, files, extra, code, line in PACKS:
+            with self.subTest(name):
+                root = os.path.join(wine.WORK, "runs", "pack-" + name.replace(" ", "-"))
+                shutil.rmtree(root, ignore_errors=True)
+                got, out = self.build(root, files={**release(), **files}, extra=extra)
+                self.assertEqual(got, code, out)
+                self.assertIn(line, out)
+                self.assertEqual(os.path.exists(os.path.join(root, "update.cab")), code == 0)
+
+    def test_tyxpack_verify_and_help(self):
+        code, out = tyxpack("--help")
+        self.assertEqual(code, 0)
+        self.assertIn("TyxPack verify SOUBOR", out)
+        self.assertEqual(tyxpack()[0], 2)
+        root = os.path.join(wine.WORK, "runs", "pack-verify")
+        shutil.rmtree(root, ignore_errors=True)
+        self.assertEqual(self.build(root)[0], 0)
+        repack(os.path.join(root, "update.cab"), lambda files: files.update({"readme.txt": b"changed"}))
+        code, out = tyxpack("verify", win(os.path.join(root, "update.cab")))
+        self.assertEqual(code, 1)
+        self.assertIn("odmítnut: Soubor readme.txt neodpovídá podpisu aktualizace.", out)
