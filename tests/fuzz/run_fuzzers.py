@@ -11,7 +11,7 @@ import subprocess
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-TARGETS = ["command_line", "headers", "cabinet_names"]
+TARGETS = ["command_line", "headers", "cabinet_names", "package_inf"]
 
 
 def main(build, targets):
