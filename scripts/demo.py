@@ -41,11 +41,24 @@ def prepare():
         f.write(b"the customer's data")
     with open(os.path.join(inst.app, "readme.txt"), "w") as f:
         f.write("Norva 1.0\n")
+    # The release engineer's side: TyxPack checks, signs and packs the release folder.
+    release, extras = os.path.join(inst.root, "release"), os.path.join(inst.root, "pack")
+    for folder, files in ((release, {"NorvaV.exe": tyx_e2e.stub(b"2.0 V"), "NorvaXP.exe": tyx_e2e.stub(b"2.0 XP"),
+                                     "readme.txt": b"Norva 2.0\n", "TyxUpdate.exe": b"next updater"}),
+                          (extras, {"norvarep.dll": b"reports 2.0"})):
+        os.makedirs(folder)
+        for name, content in files.items():
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(content)
     package = os.path.join(inst.root, "update.cab")
-    tyx_e2e.make_package(package,
-                         {"NorvaV.exe": tyx_e2e.stub(b"2.0 V"), "NorvaXP.exe": tyx_e2e.stub(b"2.0 XP"),
-                          "readme.txt": b"Norva 2.0\n", "TyxUpdate.exe": b"next updater"},
-                         pack={"norvarep.dll": b"reports 2.0"})
+    key = os.path.join(BUILD, "keys", "test.pem")
+    print(f"Running TyxPack.exe build --product Norva --key {key} --pack {extras} --out {package} {release}")
+    packed = wine.run([os.path.join(tyx_e2e.BUILD, "TyxPack.exe"), "build", "--product", "Norva", "--key",
+                       tyx_e2e.win(key), "--pack", tyx_e2e.win(extras), "--out", tyx_e2e.win(package),
+                       tyx_e2e.win(release)], capture_output=True)
+    print(packed.stdout.decode("utf-8", "replace"))
+    if packed.returncode != 0:
+        sys.exit("TyxPack refused the demo package")
     return inst, package
 
 

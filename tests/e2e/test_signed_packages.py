@@ -67,15 +67,17 @@ PACKS = [
 ]
 
 
-class SignedPackages(WineTestCase):
-    def build(self, root, key="test", extra=(), files=None):
-        files = files if files is not None else release()
-        write_folder(os.path.join(root, "release"), {n: c for n, c in files.items() if c is not None})
-        write_folder(os.path.join(root, "pack"), {"helper.dll": b"dll"})
-        return tyxpack("build", "--product", "Norva", "--key", win(os.path.join(KEYS, f"{key}.pem")), "--pack",
-                       win(os.path.join(root, "pack")), "--out", win(os.path.join(root, "update.cab")), *extra,
-                       win(os.path.join(root, "release")))
+def pack(root, key="test", extra=(), files=None):
+    """TyxPack's update.cab of a Norva release (and a pack.cab of helper.dll) in `root`: (exit code, output)."""
+    files = files if files is not None else release()
+    write_folder(os.path.join(root, "release"), {n: c for n, c in files.items() if c is not None})
+    write_folder(os.path.join(root, "pack"), {"helper.dll": b"dll"})
+    return tyxpack("build", "--product", "Norva", "--key", win(os.path.join(KEYS, f"{key}.pem")), "--pack",
+                   win(os.path.join(root, "pack")), "--out", win(os.path.join(root, "update.cab")), *extra,
+                   win(os.path.join(root, "release")))
 
+
+class SignedPackages(WineTestCase):
     def test_updates(self):
         for name, key, change, program, last in UPDATES:
             with self.subTest(name):
@@ -84,7 +86,7 @@ class SignedPackages(WineTestCase):
                 inst.add_stub("Norva.exe", marker=b"old")
                 package = os.path.join(inst.data, "update.cab")
                 if key:
-                    code, out = self.build(inst.root, key)
+                    code, out = pack(inst.root, key)
                     self.assertEqual(code, 0 if key == "test" else 1, out)
                     shutil.copy(os.path.join(inst.root, "update.cab"), package)
                     if change:
@@ -105,7 +107,7 @@ class SignedPackages(WineTestCase):
             with self.subTest(name):
                 root = os.path.join(wine.WORK, "runs", "pack-" + name.replace(" ", "-"))
                 shutil.rmtree(root, ignore_errors=True)
-                got, out = self.build(root, files={**release(), **files}, extra=extra)
+                got, out = pack(root, files={**release(), **files}, extra=extra)
                 self.assertEqual(got, code, out)
                 self.assertIn(line, out)
                 self.assertEqual(os.path.exists(os.path.join(root, "update.cab")), code == 0)
@@ -117,7 +119,7 @@ class SignedPackages(WineTestCase):
         self.assertEqual(tyxpack()[0], 2)
         root = os.path.join(wine.WORK, "runs", "pack-verify")
         shutil.rmtree(root, ignore_errors=True)
-        self.assertEqual(self.build(root)[0], 0)
+        self.assertEqual(pack(root)[0], 0)
         repack(os.path.join(root, "update.cab"), lambda files: files.update({"readme.txt": b"changed"}))
         code, out = tyxpack("verify", win(os.path.join(root, "update.cab")))
         self.assertEqual(code, 1)

@@ -6,6 +6,7 @@ import unittest
 import wine
 from tyx_e2e import (BUILD, USER_TEMP, Installation, WineTestCase, background, make_package, marker_of, reg_delete,
                      reg_set, stub, wait_until)
+from test_signed_packages import REFUSED, pack, repack
 from webhost import NORVA, WebHost
 
 DONE = "Aktualizace provedena"
@@ -68,6 +69,17 @@ class WebUpdate(WineTestCase):
         started = inst.wait_started(2)
         self.assertIn("started tyxlibupdate.exe|/S", started)
         self.assertIn("started Norva.exe|", started)
+
+    def test_signed_package_changed_on_the_host_is_refused(self):
+        inst = self.prepare("web-signed", "Norva", {"NEWVERTYPE": "1"})
+        self.assertEqual(pack(inst.root)[0], 0)
+        package = os.path.join(inst.root, "update.cab")
+        repack(package, lambda files: files.update({"NorvaV.exe": stub(b"evil")}))
+        with open(package, "rb") as f:
+            HOST.publish("/tyx/norva/newverall/update.cab", f.read())
+        inst.run(inst.command_line())
+        self.assertIn("CL - Soubor NorvaV.exe neodpovídá podpisu aktualizace." + REFUSED, inst.log())
+        self.assertEqual(marker_of(inst.read("Norva.exe")), b"old")
 
     def test_type_2_through_the_proxy_keeps_a_copy_in_the_data_folder(self):
         inst = self.prepare("web-proxy", "NorvaPro", {"NEWVERTYPE": "2", "Proxy": "1", "ProxyAdr": "127.0.0.1:8888"})
