@@ -84,15 +84,15 @@ bool Win32PackTools::Sign(const std::string& keyFile, const std::string& data, s
     return false;
   }
   // The key sits in the slot its algorithm names.
-  const DWORD spec = reinterpret_cast<const BLOBHEADER*>(blob.data())->aiKeyAlg == CALG_RSA_SIGN ? AT_SIGNATURE
+  const DWORD slot = reinterpret_cast<const BLOBHEADER*>(blob.data())->aiKeyAlg == CALG_RSA_SIGN ? AT_SIGNATURE
                                                                                                   : AT_KEYEXCHANGE;
   DWORD size = 0;
-  if (!CryptSignHashW(hash.get(), spec, nullptr, 0, nullptr, &size)) {
+  if (!CryptSignHashW(hash.get(), slot, nullptr, 0, nullptr, &size)) {
     error = SystemErrorText(GetLastError());
     return false;
   }
   std::string reversed(size, '\0');
-  if (!CryptSignHashW(hash.get(), spec, nullptr, 0, reinterpret_cast<BYTE*>(reversed.data()), &size)) {
+  if (!CryptSignHashW(hash.get(), slot, nullptr, 0, reinterpret_cast<BYTE*>(reversed.data()), &size)) {
     error = SystemErrorText(GetLastError());
     return false;
   }
