@@ -112,8 +112,9 @@ set(TYX_I686_SCENARIOS
 set(e2e_dir ${CMAKE_SOURCE_DIR}/tests/e2e)
 tyx_scenarios(${e2e_dir}/test_startup.py startup)
 tyx_scenarios(${e2e_dir}/test_local_update.py local)
+tyx_scenarios(${e2e_dir}/test_signed_packages.py signed)
 tyx_scenarios(${e2e_dir}/web_update_tests.py web)
-foreach(case IN LISTS startup local web)
+foreach(case IN LISTS startup local signed web)
   string(REGEX REPLACE "^[a-z_]+\\." "" name ${case})
   if(case IN_LIST web)
     set(command ${e2e_dir}/webhost.py run-tests ${case})
@@ -144,7 +145,7 @@ ExternalProject_Add(fuzzers
   CMAKE_ARGS -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
   INSTALL_COMMAND ""
   BUILD_ALWAYS ON)
-foreach(target command_line headers cabinet_names)
+foreach(target command_line headers cabinet_names package_inf)
   add_test(NAME fuzz.${target} COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/fuzz/run_fuzzers.py
            ${CMAKE_BINARY_DIR}/fuzz ${target})
   set_tests_properties(fuzz.${target} PROPERTIES LABELS fuzz)

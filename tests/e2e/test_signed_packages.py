@@ -81,8 +81,8 @@ class SignedPackages(WineTestCase):
     def test_updates(self):
         for name, key, change, program, last in UPDATES:
             with self.subTest(name):
-                inst = Installation("signed-" + name.replace(" ", "-").replace(",", ""))
-                shutil.copy(os.path.join(BUILD, program + ".exe"), os.path.join(inst.own, "TyxUpdate.exe"))
+                inst = Installation("signed-" + name.replace(" ", "-").replace(",", ""),
+                                    os.path.join(BUILD, program + ".exe"))
                 inst.add_stub("Norva.exe", marker=b"old")
                 package = os.path.join(inst.data, "update.cab")
                 if key:
