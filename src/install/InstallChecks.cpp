@@ -1,6 +1,7 @@
 #include "install/InstallChecks.h"
 
 #include "platform/Text.h"
+#include "product/PackageFiles.h"
 
 namespace tyx {
 
@@ -9,7 +10,7 @@ std::optional<std::string> ReasonNotToInstall(Session& s) {
   // Update.log would take this run's lines with it; a file named OldVer
   // would stand where the backups go.
   for (const std::string& name : files.Files(s.run.gNewVerPath))
-    if (LowerCase(name) == "update.log" || LowerCase(name) == "oldver")
+    if (IsUpdaterRecordName(LowerCase(name)))
       return "Aktualizační soubor obsahuje nepřípustný soubor '" + name + "'. Aktualizace nebude provedena.";
   std::string probe;
   do {

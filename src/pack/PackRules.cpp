@@ -36,6 +36,9 @@ void CheckPackRequest(const PackRequest& r, ICodePage& codePage, std::vector<std
         refusals.push_back("Název souboru " + name + " je delší než " + std::to_string(kMaxNameLength) + " znaků.");
       if (IsPackageFile(lower))
         refusals.push_back("Soubor " + name + " je vyhrazen balíčku a aktualizace by jej neinstalovala.");
+      if (IsUpdaterRecordName(lower))
+        refusals.push_back("Soubor " + name + " by stál místo záznamu aktualizace (Update.log, OldVer); aktualizace "
+                           "takový balíček odmítne.");
       for (const char* data : kDataFiles) {
         if (lower != data) continue;
         (r.dataFiles ? warnings : refusals)

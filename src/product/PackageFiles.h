@@ -12,6 +12,11 @@ inline constexpr char kNestedList[] = "pack.lst";
 inline bool IsPackageFile(std::string_view lowerName) {
   return lowerName == kPackage || lowerName == kPackageInfo || lowerName == kNestedPackage || lowerName == kNestedList;
 }
+// A lower-case name the installation refuses: it would stand where the
+// updater keeps its log or its backups.
+inline bool IsUpdaterRecordName(std::string_view lowerName) {
+  return lowerName == "update.log" || lowerName == "oldver";
+}
 // The installation's counters are 16-bit: the most files one package can install.
 inline constexpr int kMaxPackageFiles = 32766;
 // A new updater cannot overwrite the running one; it waits under another name.

@@ -62,6 +62,7 @@ PACKS = [
     ("data file", {"qendata.mdb": b"db"}, [], 1, "Chyba: Datový soubor qendata.mdb by při aktualizaci přepsal"),
     ("data file asked for", {"qendata.mdb": b"db"}, ["--data"], 0, "Upozornění: Datový soubor qendata.mdb"),
     ("package file", {"update.inf": b"x"}, [], 1, "Chyba: Soubor update.inf je vyhrazen balíčku"),
+    ("updater's log", {"Update.log": b"x"}, [], 1, "Chyba: Soubor Update.log by stál místo záznamu"),
     ("unknown product", {}, ["--product", "Norwa"], 1, "Chyba: Neznámý produkt 'Norwa'; známé jsou Norva, NorvaPro"),
     ("name twice", {"helper.dll": b"twice"}, [], 1, "Chyba: Soubor helper.dll je v balíčku dvakrát."),
 ]
