@@ -24,8 +24,9 @@ enum class MousePointer { Default, Hourglass };
 class IWindow {
  public:
   virtual ~IWindow() = default;
-  // Shows the window modally; returns once it has been unloaded.
-  virtual void ShowModal(IWindowEvents& events) = 0;
+  // Shows the window modally; returns once it has been unloaded, or false at
+  // once when there is no window to be had (no desktop to show it on).
+  virtual bool ShowModal(IWindowEvents& events) = 0;
   virtual void Unload() = 0;
   virtual void SetCaption(Label label, const std::string& text) = 0;
   virtual std::string Caption(Label label) = 0;

@@ -5,8 +5,9 @@ namespace tyx {
 void UpdateForm::ShowMainForm() {
   session_.log.SetPump([this] { session_.window.Pump(); });
   session_.window.EnableTimer(Timer::Main, true);
-  session_.window.ShowModal(*this);
+  const bool shown = session_.window.ShowModal(*this);
   session_.log.SetPump(nullptr);
+  if (!shown) session_.log.WriteLog("Okno aktualizace nelze otevřít. Aktualizace nebude provedena.");
 }
 
 void UpdateForm::OnActivate() {

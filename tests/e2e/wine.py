@@ -14,7 +14,6 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
 
 WORK = os.environ.get("TYX_WORK") or os.path.join(os.getcwd(), "e2e")
 PREFIX = os.path.join(WORK, "wineprefix")
@@ -47,13 +46,6 @@ def environment():
     return env
 
 
-def free_display():
-    for n in range(90, 200):
-        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
-            return n
-    raise SystemExit("no free X display")
-
-
 def has_32_bit_part(prefix):
     return os.path.exists(os.path.join(prefix, "drive_c", "windows", "syswow64", "kernel32.dll"))
 
@@ -67,13 +59,17 @@ def setup():
         with open(STATE, "w") as f:
             json.dump({"display": os.environ["DISPLAY"], "xvfb": None}, f)
     else:
-        n = free_display()
-        xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
-        for _ in range(100):
-            if os.path.exists(f"/tmp/.X11-unix/X{n}"):
-                break
-            time.sleep(0.05)
+        # Xvfb takes a free display itself and names it once it listens: test runs starting side by side
+        # cannot end up on one display, which the first to finish would take away from the other.
+        ready, told = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(told), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                pass_fds=(told,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                start_new_session=True)
+        os.close(told)
+        with os.fdopen(ready) as answer:
+            n = answer.readline().strip()
+        if not n:
+            raise SystemExit("Xvfb did not start")
         with open(STATE, "w") as f:
             json.dump({"display": f":{n}", "xvfb": xvfb.pid}, f)
     env = environment()

@@ -161,10 +161,12 @@ void RecordingSurface::PrintText(double, double, const std::string& text) {
   navy.clear();
 }
 
-void FakeWindow::ShowModal(IWindowEvents& events) {
+bool FakeWindow::ShowModal(IWindowEvents& events) {
+  if (!opens) return false;
   events.OnActivate();
   if (timers[0]) events.OnMainTimer();
   if (timers[1]) events.OnEndTimer();
+  return true;
 }
 
 void FakeWindow::SetCaption(Label label, const std::string& text) {

@@ -130,8 +130,10 @@ class FakeWindow : public IWindow {
   MousePointer pointer = MousePointer::Default;
   RecordingSurface box;
 
+  bool opens = true;
+
   // Runs the main timer once, then the end timer if it was enabled.
-  void ShowModal(IWindowEvents& events) override;
+  bool ShowModal(IWindowEvents& events) override;
   void Unload() override {}
   void SetCaption(Label label, const std::string& text) override;
   std::string Caption(Label label) override { return label == Label::App ? appCaption : statusCaption; }

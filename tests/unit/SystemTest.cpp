@@ -96,12 +96,15 @@ void Step(Session& s) {
   mainTimerOnDuringStep = static_cast<test::FakeWindow&>(s.window).timers[0];
 }
 
-TEST(UpdateForm, HeadingOnActivationTimerOffBeforeTheStep) {
+TEST(UpdateForm, HeadingOnActivationTimerOffBeforeTheStepAndNoWindowLogged) {
   test::SessionHarness h("TalvikPro");
   UpdateForm(h.session, Step).ShowMainForm();
   EXPECT_EQ(h.window.appCaption, "Aktualizace aplikace TalvikPro");
   EXPECT_EQ(shown, &h.session);
   EXPECT_FALSE(mainTimerOnDuringStep);
+  h.window.opens = false;
+  UpdateForm(h.session, Step).ShowMainForm();
+  EXPECT_EQ(h.LogMessages(), std::vector<std::string>{"Okno aktualizace nelze otevřít. Aktualizace nebude provedena."});
 }
 
 }  // namespace

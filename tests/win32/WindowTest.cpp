@@ -99,7 +99,7 @@ TEST(Win32Window, ProgressBarAndCzechTextReachTheScreen) {
   Win32Window window(dialogs);
   Drawing drawing(window);
   window.EnableTimer(Timer::Main, true);
-  window.ShowModal(drawing);
+  ASSERT_TRUE(window.ShowModal(drawing));
   const Capture& c = drawing.capture;
   ASSERT_EQ(c.width, 672);
   ASSERT_EQ(c.height, 369);

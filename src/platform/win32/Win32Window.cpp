@@ -53,7 +53,7 @@ RECT Win32Window::Twips(int left, int top, int width, int height) const {
   return {px(left), px(top), px(left + width), px(top + height)};
 }
 
-void Win32Window::ShowModal(IWindowEvents& events) {
+bool Win32Window::ShowModal(IWindowEvents& events) {
   events_ = &events;
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSW form{};
@@ -76,6 +76,11 @@ void Win32Window::ShowModal(IWindowEvents& events) {
   window_ = CreateWindowExW(0, kFormClass, kTitle, style, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                             (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr, instance,
                             this);
+  // Without it no timer would ever start the update, and the run would wait for ever.
+  if (!window_) {
+    events_ = nullptr;
+    return false;
+  }
   RECT box = Twips(1148 + 1140, 2010 + 1020, 5592, 384);
   statusWindow_ = CreateWindowExW(0, kStatusClass, L"", WS_CHILD | WS_VISIBLE, box.left, box.top,
                                   status_.PixelWidth(), status_.PixelHeight(), window_, nullptr, instance, this);
@@ -91,6 +96,7 @@ void Win32Window::ShowModal(IWindowEvents& events) {
   }
   dialogs_.SetOwner(nullptr);
   events_ = nullptr;
+  return true;
 }
 
 void Win32Window::Unload() {

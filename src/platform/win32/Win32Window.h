@@ -15,7 +15,7 @@ class Win32Window : public IWindow {
   explicit Win32Window(Win32Dialogs& dialogs);
   ~Win32Window() override;
 
-  void ShowModal(IWindowEvents& events) override;
+  bool ShowModal(IWindowEvents& events) override;
   void Unload() override;
   void SetCaption(Label label, const std::string& text) override;
   std::string Caption(Label label) override;
