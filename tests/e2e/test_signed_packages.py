@@ -82,8 +82,8 @@ class SignedPackages(WineTestCase):
     def test_updates(self):
         for name, key, change, program, last in UPDATES:
             with self.subTest(name):
-                inst = Installation("signed-" + name.replace(" ", "-").replace(",", ""),
-                                    os.path.join(BUILD, program + ".exe"))
+                inst = Installation("signed-" + name.replace(" ", "-").replace(",", ""))
+                shutil.copy(os.path.join(BUILD, program + ".exe"), os.path.join(inst.own, "TyxUpdate.exe"))
                 inst.add_stub("Norva.exe", marker=b"old")
                 package = os.path.join(inst.data, "update.cab")
                 if key:
@@ -103,7 +103,7 @@ class SignedPackages(WineTestCase):
                 self.assertEqual(marker_of(inst.read("Norva.exe")), b"V" if installed else b"old")
                 self.assertEqual("Kopírování souborů..." in log, installed)
 
-    def test_tyxpack_refusals(self):
+    def test_tyxpack_refusals_verify_and_help(self):
         for name, files, extra, code, line in PACKS:
             with self.subTest(name):
                 root = os.path.join(wine.WORK, "runs", "pack-" + name.replace(" ", "-"))
@@ -112,8 +112,6 @@ class SignedPackages(WineTestCase):
                 self.assertEqual(got, code, out)
                 self.assertIn(line, out)
                 self.assertEqual(os.path.exists(os.path.join(root, "update.cab")), code == 0)
-
-    def test_tyxpack_verify_and_help(self):
         code, out = tyxpack("--help")
         self.assertEqual(code, 0)
         self.assertIn("TyxPack verify SOUBOR", out)

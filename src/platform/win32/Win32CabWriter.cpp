@@ -27,7 +27,8 @@ struct Writer {
   }
   std::string NameOf(std::wstring path) {
     paths.push_back(std::move(path));
-    return "#" + std::to_string(paths.size() - 1);
+    std::string name = "#";
+    return name += std::to_string(paths.size() - 1);
   }
 };
 
