@@ -88,14 +88,17 @@ class Installation:
         assert watch.seen == window, f"the window \"{WINDOW_TITLE}\" {'never' if window else 'was'} shown"
         return result
 
-    def run_killed(self, command_line, when, timeout=120):
-        """Starts the updater and SIGKILLs its Wine process as soon as `when()` holds."""
+    def run_killed(self, command_line, when, timeout=900):
+        """Starts the updater and SIGKILLs its Wine process as soon as `when()` holds; the emulated 32-bit
+        program on a loaded machine may take minutes to get there."""
         process = background([os.path.join(self.own, "TyxUpdate.exe"), command_line])
         deadline = time.time() + timeout
         while not when() and process.poll() is None and time.time() < deadline:
             time.sleep(0.001)
+        reached = when()
         process.kill()
         process.wait()
+        assert reached, "the updater never got to the moment it was to be killed at"
 
     def files(self):
         """The application folder without its backups and the stubs' record: name -> bytes."""
