@@ -7,7 +7,7 @@
 namespace tyx {
 
 std::string BackupFolderName(const std::string& appPath, const LocalTime& t) {
-  char stamp[16];
+  char stamp[32];
   std::snprintf(stamp, sizeof stamp, "%02d%02d%02d%02d%02d%02d", t.year % 100, t.month % 100, t.day % 100,
                 t.hour % 100, t.minute % 100, t.second % 100);
   return appPath + "\\OldVer\\" + stamp;
