@@ -108,7 +108,8 @@ set(TYX_I686_SCENARIOS
   LocalUpdate.test_running_instance_is_asked_to_quit_and_awaited
   LocalUpdate.test_killed_while_copying_and_while_restoring_then_installed
   WebUpdate.test_type_2_through_the_proxy_keeps_a_copy_in_the_data_folder
-  WebUpdate.test_cut_off_body_is_not_a_package)
+  WebUpdate.test_cut_off_body_is_not_a_package
+  SignedPackages.test_updates)
 set(e2e_dir ${CMAKE_SOURCE_DIR}/tests/e2e)
 tyx_scenarios(${e2e_dir}/test_startup.py startup)
 tyx_scenarios(${e2e_dir}/test_local_update.py local)
@@ -134,7 +135,7 @@ foreach(case IN LISTS startup local signed web)
     endif()
     add_test(NAME ${arch}.${name} COMMAND ${Python3_EXECUTABLE} ${command} WORKING_DIRECTORY ${e2e_dir})
     set_tests_properties(${arch}.${name} PROPERTIES LABELS "${test_labels}" FIXTURES_REQUIRED wine
-      ENVIRONMENT "TYX_WIN_BUILD=${CMAKE_BINARY_DIR}/windows-x86_64;TYX_UPDATER=${CMAKE_BINARY_DIR}/windows-${arch}/TyxUpdate.exe;TYX_WORK=${TYX_E2E_WORK};TYX_FIXTURES=${TYX_FIXTURES};TYX_KEYS=${TYX_TEST_KEYS}")
+      ENVIRONMENT "TYX_WIN_BUILD=${CMAKE_BINARY_DIR}/windows-x86_64;TYX_UPDATER=${CMAKE_BINARY_DIR}/windows-${arch}/TyxUpdate.exe;TYX_WORK=${TYX_E2E_WORK};TYX_FIXTURES=${TYX_FIXTURES};TYX_KEYS=${TYX_TEST_KEYS};TYX_ARCH=${arch}")
   endforeach()
 endforeach()
 

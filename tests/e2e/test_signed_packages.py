@@ -5,9 +5,10 @@ import subprocess
 import tempfile
 
 import wine
-from tyx_e2e import BUILD, Installation, WineTestCase, make_package, marker_of, reg_delete, reg_set, stub, win
+from tyx_e2e import BUILD, UPDATER, Installation, WineTestCase, make_package, marker_of, reg_delete, reg_set, stub, win
 
 KEYS = os.environ.get("TYX_KEYS", "")
+UPDATERS = os.path.dirname(UPDATER)  # the build under test; TyxPack is the x86_64 one, not emulated
 REFUSED = " Aktualizace nebude provedena."
 
 
@@ -78,12 +79,17 @@ def pack(root, key="test", extra=(), files=None):
                    win(os.path.join(root, "release")))
 
 
+# The emulated 32-bit build, minutes per run, takes one row of each kind: valid, tampered, required.
+if os.environ.get("TYX_ARCH") == "i686":
+    UPDATES = [row for row in UPDATES if row[0] in ("signed", "changed file", "unsigned, signatures required")]
+
+
 class SignedPackages(WineTestCase):
     def test_updates(self):
         for name, key, change, program, last in UPDATES:
             with self.subTest(name):
                 inst = Installation("signed-" + name.replace(" ", "-").replace(",", ""))
-                shutil.copy(os.path.join(BUILD, program + ".exe"), os.path.join(inst.own, "TyxUpdate.exe"))
+                shutil.copy(os.path.join(UPDATERS, program + ".exe"), os.path.join(inst.own, "TyxUpdate.exe"))
                 inst.add_stub("Norva.exe", marker=b"old")
                 package = os.path.join(inst.data, "update.cab")
                 if key:
