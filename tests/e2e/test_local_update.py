@@ -1,160 +1,139 @@
-"""Local updates from the data folder, run by the real TyxUpdate.exe under Wine."""
+"""Local updates from the data folder, run by the real TyxUpdate.exe under Wine, and their faults."""
 import datetime
 import os
 import re
 import shutil
 import subprocess
 import time
-import unittest
 
-from tyx_e2e import (STAGING, BoxDismisser, Installation, WineTestCase, background, make_package, marker_of,
-                     reg_delete, reg_get, reg_set, run_on_small_disk, set_windows_version, stub, value_base,
-                     wait_until, win)
+import wine
+from tyx_e2e import (STAGING, WineTestCase, background, make_package, marker_of, read, reg_delete,
+                     reg_set, stub, value_base, wait_until, win, write)
 
-PRODUCTS = ["Norva", "NorvaPro", "NorvaLite", "Talvik", "TalvikPro", "Bremo"]
 DONE = "Aktualizace provedena"
+RESTORED = "Předchozí verze obnovena"
 
 
-def text_of(path):
-    if not os.path.exists(path):
-        return ""
-    with open(path, encoding="utf-8") as f:
-        return f.read()
+def package(product, **extra):
+    return dict({f"{product}V.exe": stub(b"V"), f"{product}XP.exe": stub(b"XP"), "readme.txt": b"new readme"}, **extra)
 
 
 def log_times(inst):
     """The time stamps of an installation's Update.log ("7. 12. 2026 11:22:59")."""
-    with open(os.path.join(inst.own, "Update.log"), "rb") as f:
-        stamps = [line[1:line.index(b"]")].decode() for line in f.read().split(b"\r\n") if line]
+    stamps = [line[1:line.index(b"]")].decode() for line in read(os.path.join(inst.own, "Update.log")).split(b"\r\n")
+              if line]
     return [datetime.datetime(*(int(p) for p in reversed(re.split(r"[. ]+", s.strip())[:3])),
                               *(int(p) for p in s.split()[-1].split(":"))) for s in stamps]
 
 
+def run_on_small_disk(folder, size, args):
+    """Runs a Windows program with `folder` (keeping its files) on a tmpfs of `size`, in a mount namespace of
+    its own; Wine's server opens the files, so it runs in there too. The folder's files come back after."""
+    env = dict(wine.environment(), WINESERVER=wine.wineserver_binary())
+    subprocess.run([env["WINESERVER"], "-k"], env=env, stderr=subprocess.DEVNULL)
+    subprocess.run([env["WINESERVER"], "-w"], env=env)
+    inner = ('set -e; d="$1"; mkdir -p "$d"; rm -rf "$d.was"; cp -a "$d" "$d.was"; mount -t tmpfs -o size="$2" tmpfs "$d"; '
+             'cp -a "$d.was/." "$d"; rm -rf "$d.was"; "$WINESERVER" -p </dev/null >/dev/null 2>&1; shift 2; set +e; '
+             '"$@" >/dev/null 2>&1; "$WINESERVER" -k; "$WINESERVER" -w; cp -a "$d" "$d.now"; umount "$d"; '
+             'rm -rf "$d"; mv "$d.now" "$d"')
+    subprocess.run(["unshare", "--mount", "--", "bash", "-c", inner, "_", folder, size, wine.wine_binary()]
+                   + list(args), env=env, check=True, timeout=300)
+
+
 class LocalUpdate(WineTestCase):
-    def prepare(self, name, product="Norva", exe=None, files=None, pack=None):
-        inst = Installation(name)
-        inst.add_stub(exe or f"{product}.exe", marker=b"old")
-        inst.add_stub("tyxlibupdate.exe")
-        package = files if files is not None else {f"{product}V.exe": stub(b"V"), f"{product}XP.exe": stub(b"XP"),
-                                                   "readme.txt": b"new readme"}
-        make_package(os.path.join(inst.data, "update.cab"), package, pack)
-        reg_set(inst.key(product), "NEWVERTYPE", "0")
-        self.addCleanup(reg_delete, f"Software\\Tyx\\{product}")
-        return inst
+    def local(self, name, product, files=None, **kwargs):
+        return self.prepare(name, product, {"NEWVERTYPE": "0"}, package=package(product) if files is None else files,
+                            **kwargs)
+
+    def with_old_files(self, name, product, files, **kwargs):
+        """Half of `files` installed before (as "old ..."), all of them in the package with the V build."""
+        inst = self.local(name, product, dict(files, **{f"{product}V.exe": stub(b"V")}), **kwargs)
+        for n in list(files)[::2]:
+            write(os.path.join(inst.app, n), b"old " + n.encode())
+        return inst, inst.files()
 
     def test_each_product_on_windows_7(self):
-        for product in PRODUCTS:
+        for product in ["Norva", "NorvaPro", "NorvaLite", "Talvik", "TalvikPro", "Bremo"]:
             with self.subTest(product=product):
-                inst = self.prepare(f"nt6-{product}", product, pack={"helper.dll": b"dll"})
-                with open(os.path.join(inst.app, "readme.txt"), "wb") as f:
-                    f.write(b"old readme")
+                inst = self.local(f"nt6-{product}", product, pack={"helper.dll": b"dll"})
+                write(os.path.join(inst.app, "readme.txt"), b"old readme")
                 inst.run(inst.command_line())
-                log = inst.log()
-                self.assertEqual(log[-1], DONE)
-                self.assertIn(f"{product.lower()}v.exe", log)
-                self.assertEqual(marker_of(inst.read(f"{product}.exe")), b"V")
-                self.assertEqual(inst.read("helper.dll"), b"dll")
+                self.assertEqual(inst.log()[-1], DONE)
+                self.assertIn(f"{product.lower()}v.exe", inst.log())
+                self.assertEqual((marker_of(inst.read(f"{product}.exe")), inst.read("helper.dll")), (b"V", b"dll"))
                 [backup] = inst.backups()
                 self.assertEqual(len(os.path.basename(backup)), 12)
-                self.assertEqual(marker_of(inst.read("OldVer", os.path.basename(backup), f"{product}.exe")), b"old")
-                self.assertEqual(inst.read("OldVer", os.path.basename(backup), "readme.txt"), b"old readme")
+                self.assertEqual(marker_of(read(os.path.join(backup, f"{product}.exe"))), b"old")
+                self.assertEqual(read(os.path.join(backup, "readme.txt")), b"old readme")
                 self.assertFalse(os.path.exists(STAGING))
                 started = inst.wait_started(2)
                 self.assertIn("started tyxlibupdate.exe|/S", started)
                 self.assertIn(f"started {product}.exe|", started)
 
-    def test_windows_xp_takes_the_xp_builds(self):
-        set_windows_version("winxp")
-        self.addCleanup(set_windows_version, None)
-        for product in ("Norva", "Talvik"):
-            inst = self.prepare(f"nt5-{product}", product)
-            inst.run(inst.command_line())
-            self.assertEqual(inst.log()[-1], DONE)
-            self.assertEqual(marker_of(inst.read(f"{product}.exe")), b"XP")
-
-    def test_windows_10_counts_as_nt6(self):
-        set_windows_version("win10")
-        self.addCleanup(set_windows_version, None)
-        inst = self.prepare("nt10", "NorvaPro")
+    def test_windows_xp_takes_the_xp_build(self):
+        reg_set("Software\\Wine", "Version", "winxp")
+        self.addCleanup(wine.run, ["reg", "delete", "HKCU\\Software\\Wine", "/v", "Version", "/f"],
+                        capture_output=True)
+        inst = self.local("nt5", "Talvik")
         inst.run(inst.command_line())
-        self.assertEqual(inst.log()[-1], DONE)
-        self.assertEqual(marker_of(inst.read("NorvaPro.exe")), b"V")
+        self.assertEqual((inst.log()[-1], marker_of(inst.read("Talvik.exe"))), (DONE, b"XP"))
 
     def test_installed_under_another_name(self):
-        inst = self.prepare("kasa", "Norva", exe="kasa.exe", pack={"helper.dll": b"dll"})
+        inst = self.local("kasa", "Norva", exe="kasa.exe", pack={"helper.dll": b"dll"})
         reg_set("Software\\Tyx", value_base(inst.app) + "/exe", "kasa")
         reg_set("Software\\Tyx", value_base(inst.app) + "/typ", "Norva")
         self.addCleanup(reg_delete, "Software\\Tyx")
-        inst.run(inst.command_line())
-        log = inst.log()
-        self.assertEqual(log[-1], DONE)
-        self.assertIn("Přejmenování souboru Norva.exe na kasa.exe", log)
-        self.assertEqual(marker_of(inst.read("kasa.exe")), b"V")
-        self.assertEqual(inst.read("helper.dll"), b"dll")
-        self.assertFalse(os.path.exists(os.path.join(inst.app, "Norva.exe")))
-        self.assertEqual(marker_of(inst.read("OldVer", os.path.basename(inst.backups()[0]), "kasa.exe")), b"old")
-        self.assertIn("started kasa.exe|", inst.wait_started(2))
-        # The edition builds now lie beside kasa.exe; the next update must still reach kasa.exe.
-        self.assertTrue(os.path.exists(os.path.join(inst.app, "NorvaV.exe")))
-        make_package(os.path.join(inst.data, "update.cab"), {"NorvaV.exe": stub(b"V2"), "NorvaXP.exe": stub(b"XP2")})
-        time.sleep(1)  # a backup folder of its own (named by the second)
-        inst.run(inst.command_line())
-        self.assertEqual(inst.log()[-1], DONE)
-        self.assertEqual(marker_of(inst.read("kasa.exe")), b"V2")
-        self.assertFalse(os.path.exists(os.path.join(inst.app, "Norva.exe")))
+        for build in (b"V", b"V2"):  # the edition builds then lie beside kasa.exe; the next update still reaches it
+            make_package(os.path.join(inst.data, "update.cab"), package("Norva", **{"NorvaV.exe": stub(build)}),
+                         {"helper.dll": b"dll"})
+            time.sleep(1)  # a backup folder of its own (named by the second)
+            inst.run(inst.command_line())
+            self.assertEqual(inst.log()[-1], DONE)
+            self.assertEqual((marker_of(inst.read("kasa.exe")), inst.read("helper.dll")), (build, b"dll"))
+            self.assertFalse(os.path.exists(os.path.join(inst.app, "Norva.exe")))
+        self.assertEqual(inst.log().count("Přejmenování souboru Norva.exe na kasa.exe"), 2)
+        self.assertEqual(marker_of(read(os.path.join(inst.backups()[0], "kasa.exe"))), b"old")
+        self.assertIn("started kasa.exe|", inst.wait_started(4))
 
     def test_running_instance_is_asked_to_quit_and_awaited(self):
-        inst = self.prepare("running", "Norva")
+        inst = self.local("running", "Norva")
         companion = os.path.join(inst.root, "kartoteka")
-        os.makedirs(companion)
         inst.add_stub("Kartoteka.exe", companion)
-        with open(os.path.join(companion, "window.txt"), "w", encoding="utf-8") as f:
-            f.write("Kartotéka Norva")
+        write(os.path.join(companion, "window.txt"), "Kartotéka Norva".encode())
         running = background([os.path.join(companion, "Kartoteka.exe")])
         record = os.path.join(companion, "started.log")
-        wait_until(lambda: "window Kartotéka Norva" in text_of(record))
-        # The emulated 32-bit program takes a minute or more to reach the box.
-        boxes = BoxDismisser("TyxUpdate - aktualizace", seconds=300)
+        wait_until(lambda: "window Kartotéka Norva" in read(record, "r"))
+        boxes = self.box_texts("TyxUpdate - aktualizace", seconds=300)  # the emulated 32-bit program takes minutes
         inst.run(inst.command_line())
-        self.assertEqual(boxes.texts(), ["Aplikace Kartotéka Norva je spuštěna. Nyní proběhne pokus o její uzavření."
-                                         "  Pokud bude aplikace uzavřena, aktualizace bude dále pokračovat."])
+        self.assertEqual(boxes(), ["Aplikace Kartotéka Norva je spuštěna. Nyní proběhne pokus o její uzavření."
+                                   "  Pokud bude aplikace uzavřena, aktualizace bude dále pokračovat."])
         running.wait(timeout=30)
-        self.assertIn("quit Kartoteka.exe", text_of(record).splitlines())
-        log = inst.log()
-        self.assertIn("Pokus o zavření aplikace Kartotéka Norva", log)
-        self.assertEqual(log[-1], DONE)
+        self.assertIn("quit Kartoteka.exe", read(record, "r").splitlines())
+        self.assertIn("Pokus o zavření aplikace Kartotéka Norva", inst.log())
+        self.assertEqual(inst.log()[-1], DONE)
 
     def test_two_runs_at_once_take_turns(self):
-        first = self.prepare("twice-norva", "Norva")
-        second = self.prepare("twice-bremo", "Bremo")
+        first, second = self.local("twice-norva", "Norva"), self.local("twice-bremo", "Bremo")
         running = background([os.path.join(first.own, "TyxUpdate.exe"), first.command_line()])
         wait_until(first.log)  # it logs once it holds the lock
         second.run(second.command_line())
         self.assertEqual(running.wait(timeout=120), 0)
-        self.assertEqual(first.log()[-1], DONE)
-        self.assertEqual(second.log()[-1], DONE)
-        self.assertEqual(marker_of(first.read("Norva.exe")), b"V")
-        self.assertEqual(marker_of(second.read("Bremo.exe")), b"V")
-        self.assertFalse(os.path.exists(os.path.join(first.app, "BremoV.exe")))
-        self.assertFalse(os.path.exists(os.path.join(second.app, "NorvaV.exe")))
+        for inst, product, other in ((first, "Norva", "Bremo"), (second, "Bremo", "Norva")):
+            self.assertEqual((inst.log()[-1], marker_of(inst.read(f"{product}.exe"))), (DONE, b"V"))
+            self.assertFalse(os.path.exists(os.path.join(inst.app, f"{other}V.exe")))
         earlier, later = sorted((log_times(first), log_times(second)))
         # The first run's window stays 3 s after its last line; the second starts its steps 1 s after its own
         # window has opened, which it may do only once the first has ended.
         self.assertGreaterEqual((later[0] - earlier[-1]).total_seconds(), 3, "the second run waited")
 
     def test_read_only_target_halfway_puts_the_previous_version_back(self):
-        files = {f"f{i:02}.dll": b"new" for i in range(20)}
-        inst = self.prepare("locked", "Talvik", files=dict(files, **{"TalvikV.exe": stub(b"V")}))
-        for name in list(files)[::2]:
-            with open(os.path.join(inst.app, name), "wb") as f:
-                f.write(b"old")
+        inst, before = self.with_old_files("locked", "Talvik", {f"f{i:02}.dll": b"new" for i in range(20)})
         os.chmod(os.path.join(inst.app, "f10.dll"), 0o444)
-        before = inst.files()
         inst.run(inst.command_line())
         log = inst.log()
         self.assertIn("Chyba při aktualizaci!  (Permission denied)", log)
         self.assertTrue([line for line in log if line.startswith("Odstranění souboru")], "failed halfway")
-        self.assertEqual(log[-1], "Předchozí verze obnovena")
+        self.assertEqual(log[-1], RESTORED)
         self.assertTrue(inst.files() == before)
         started = inst.wait_started(1)
         self.assertIn("started Talvik.exe|", started)
@@ -169,7 +148,7 @@ class LocalUpdate(WineTestCase):
                 ("fits", None, DONE)]
         for name, files, last in rows:
             with self.subTest(name):
-                inst = self.prepare(f"full-{name}", "Norva", files=files)
+                inst = self.local(f"full-{name}", "Norva", files)
                 temp = os.path.join(inst.root, "temp")
                 subprocess.run(["umount", "-q", temp], stderr=subprocess.DEVNULL)  # left by a killed run
                 os.makedirs(temp, exist_ok=True)
@@ -178,103 +157,68 @@ class LocalUpdate(WineTestCase):
                 inst.run(inst.command_line(), temp=temp)
                 self.assertEqual(inst.log()[-1], last)
                 self.assertEqual(marker_of(inst.read("Norva.exe")), b"V" if last == DONE else b"old")
-                if name == "copy-beyond":
-                    self.assertNotIn("update.cab", os.listdir(temp), "no partial copy is left")
+                self.assertNotIn("update.cab", os.listdir(temp) if name == "copy-beyond" else [], "no partial copy")
 
     def test_application_folder_that_cannot_be_written_is_left_alone(self):
-        inst = self.prepare("protected", "Norva")
+        inst = self.local("protected", "Norva")
         subprocess.run(["chattr", "+i", inst.app], check=True)
         self.addCleanup(subprocess.run, ["chattr", "-i", inst.app])
-        before = sorted(os.listdir(inst.app))
+        before = inst.files()
         inst.run(inst.command_line())
         self.assertEqual(inst.log()[-1], f"Do adresáře aplikace {win(inst.app).lower()} nelze zapisovat. "
                                          "Aktualizace nebude provedena.")
-        self.assertEqual(sorted(os.listdir(inst.app)), before)
-        self.assertEqual(marker_of(inst.read("Norva.exe")), b"old")
+        self.assertTrue(inst.files() == before)
 
     def test_killed_while_copying_and_while_restoring_then_installed(self):
         files = {f"f{i:03}.dll": b"new %d " % i * 3000 for i in range(300)}
-        inst = self.prepare("killed", "Norva", files=dict(files, **{"NorvaV.exe": stub(b"V")}))
-        for name in list(files)[::2]:
-            with open(os.path.join(inst.app, name), "wb") as f:
-                f.write(b"old " + name.encode())
-        before = inst.files()
+        inst, before = self.with_old_files("killed", "Norva", files)
 
         def journal():
-            paths = [os.path.join(b, "TyxUpdate.jnl") for b in inst.backups()]
-            return text_of(paths[0]) if paths and os.path.exists(paths[0]) else ""
+            return read(os.path.join(inst.backups()[0], "TyxUpdate.jnl"), "r") if inst.backups() else ""
 
         inst.run_killed(inst.command_line(), lambda: journal().count("\n") >= 100)
         self.assertNotIn("END", journal())
         self.assertTrue(inst.files() != before, "killed in the middle of the copying")
         inst.run_killed(inst.command_line(), lambda: "\n".join(inst.log()).count("Obnovení souboru") >= 20)
-        self.assertNotIn("Předchozí verze obnovena", inst.log(), "killed in the middle of the restore")
+        self.assertNotIn(RESTORED, inst.log(), "killed in the middle of the restore")
         self.assertNotIn("END", journal())
         time.sleep(1)  # a backup folder of its own
         inst.run(inst.command_line())
         log = inst.log()
         first = win(inst.app).lower() + "\\OldVer\\" + os.path.basename(inst.backups()[0])
         self.assertEqual(log.count(f"Nalezena nedokončená aktualizace {first}"), 2)
-        self.assertEqual(log[log.index("Předchozí verze obnovena") + 1], "Typ aktualizace: 0")
+        self.assertEqual(log[log.index(RESTORED) + 1], "Typ aktualizace: 0")
         self.assertEqual(log[-1], DONE)
         self.assertEqual({n: inst.read(n) for n in files}, files)
-        latest = inst.backups()[-1]
         for name in set(before) & set(files) | {"Norva.exe"}:
-            with open(os.path.join(latest, name), "rb") as f:
-                self.assertEqual(f.read(), before[name], name)
+            self.assertEqual(read(os.path.join(inst.backups()[-1], name)), before[name], name)
 
     def test_full_disk_while_installing_changes_nothing(self):
-        files = {f"f{i:02}.dll": os.urandom(100_000) for i in range(20)}
-        inst = self.prepare("full", "Bremo", files=dict(files, **{"BremoV.exe": stub(b"V")}))
-        for name in list(files)[::2]:
-            with open(os.path.join(inst.app, name), "wb") as f:
-                f.write(os.urandom(100_000))
+        inst, before = self.with_old_files("full", "Bremo", {f"f{i:02}.dll": os.urandom(100_000) for i in range(20)})
+        for name in [n for n in before if n.endswith(".dll")]:
+            write(os.path.join(inst.app, name), os.urandom(100_000))
         before = inst.files()
         run_on_small_disk(inst.app, str(sum(map(len, before.values())) * 2 + 500_000),
                           [os.path.join(inst.own, "TyxUpdate.exe"), inst.command_line()])
-        log = inst.log()
-        self.assertIn("Chyba při aktualizaci!  (Disk full)", log)
-        self.assertEqual(log[-1], "Předchozí verze obnovena")
+        self.assertIn("Chyba při aktualizaci!  (Disk full)", inst.log())
+        self.assertEqual(inst.log()[-1], RESTORED)
         self.assertTrue(inst.files() == before)
 
     # This Wine shows a Unix symbolic link as a reparse point (a junction on Windows), but cannot remove it.
     def test_link_planted_in_the_staging_folder_is_never_followed(self):
-        inst = self.prepare("planted", "Norva")
+        inst = self.local("planted", "Norva")
         os.makedirs(STAGING, exist_ok=True)
-        os.symlink(inst.app, os.path.join(STAGING, "planted"))
-        self.addCleanup(lambda: os.path.lexists(os.path.join(STAGING, "planted")) and
-                        os.remove(os.path.join(STAGING, "planted")))
+        link = os.path.join(STAGING, "planted")
+        os.symlink(inst.app, link)
+        self.addCleanup(lambda: os.path.lexists(link) and os.remove(link))
         inst.run(inst.command_line(), window=False)  # refused at start-up
         self.assertTrue(os.path.exists(os.path.join(inst.app, "Norva.exe")), inst.log())
 
-    def test_missing_package_says_so_and_restarts(self):
-        inst = self.prepare("nopackage", "Bremo")
-        os.remove(os.path.join(inst.data, "update.cab"))
-        inst.run(inst.command_line())
-        self.assertEqual(inst.log(), ["Typ aktualizace: 0",
-                                      "Aktualizační soubor 'update.cab' nebyl nalezen v adresáři s daty."])
-        self.assertEqual(inst.wait_started(1), ["started Bremo.exe|"])
-
-    def test_package_without_the_build_for_this_windows_is_refused(self):
-        inst = self.prepare("refused", "Norva", files={"NorvaXP.exe": stub(b"XP")})
-        boxes = BoxDismisser("Update")
-        inst.run(inst.command_line())
-        self.assertEqual(boxes.texts(), ["Aktualizační soubor neobsahuje požadované soubory.  "
-                                         "Kontaktujte dodavatele programu"])
-        self.assertEqual(inst.log()[-1], "CL - Aktualizační soubor neobsahuje požadované soubory.")
-        self.assertEqual(reg_get(inst.key("Norva"), "NEWVER"), "0")
-        self.assertEqual(marker_of(inst.read("Norva.exe")), b"old")
-
     def test_package_reaching_outside_the_staging_folder_installs_nothing(self):
-        fixtures = os.environ.get("TYX_FIXTURES")
-        inst = self.prepare("evil", "Norva")
-        shutil.copy(os.path.join(fixtures, "evil.cab"), os.path.join(inst.data, "update.cab"))
+        inst = self.local("evil", "Norva")
+        shutil.copy(os.path.join(os.environ.get("TYX_FIXTURES"), "evil.cab"), os.path.join(inst.data, "update.cab"))
         inst.run(inst.command_line())
         self.assertEqual(inst.log()[-1], "Chyba při rozbalování souborů!  "
                                          "(The filename, directory name, or volume label syntax is incorrect.)")
         self.assertFalse(os.path.exists(os.path.join(os.path.dirname(STAGING), "evil.txt")))
         self.assertEqual(inst.backups(), [])
-
-
-if __name__ == "__main__":
-    unittest.main()

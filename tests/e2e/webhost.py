@@ -54,37 +54,20 @@ def make_certificates():
 def write_configs():
     os.makedirs(DOCROOT, exist_ok=True)
     with open(f"{WORK}/nginx.conf", "w") as f:
-        f.write(f"""user root;
-daemon off;
-worker_processes 1;
-pid {WORK}/nginx.pid;
-error_log {WORK}/nginx-error.log;
+        f.write(f"""user root; daemon off; worker_processes 1; pid {WORK}/nginx.pid; error_log {WORK}/nginx-error.log;
 events {{ worker_connections 64; }}
 http {{
   log_format timed '$scheme $request_uri $status $body_bytes_sent $bytes_sent $request_time';
-  access_log {ACCESS_LOG} timed;
-  default_type application/octet-stream;
+  access_log {ACCESS_LOG} timed; default_type application/octet-stream;
   server {{
-    listen 127.0.0.1:80;
-    listen 127.0.0.1:443 ssl;
-    server_name {NORVA};
-    ssl_certificate {WORK}/{NORVA}.crt;
-    ssl_certificate_key {WORK}/{NORVA}.key;
-    root {DOCROOT};
+    listen 127.0.0.1:80; listen 127.0.0.1:443 ssl; server_name {NORVA}; root {DOCROOT};
+    ssl_certificate {WORK}/{NORVA}.crt; ssl_certificate_key {WORK}/{NORVA}.key;
   }}
 }}
 """)
     with open(f"{WORK}/tinyproxy.conf", "w") as f:
-        f.write(f"""User root
-Group root
-Port 8888
-Listen 127.0.0.1
-Timeout 60
-LogFile "{PROXY_LOG}"
-LogLevel Connect
-MaxClients 10
-ConnectPort 443
-""")
+        f.write(f"User root\nGroup root\nPort 8888\nListen 127.0.0.1\nTimeout 60\nLogFile \"{PROXY_LOG}\"\n"
+                "LogLevel Connect\nMaxClients 10\nConnectPort 443\n")
 
 
 class Misbehaving:
@@ -92,36 +75,31 @@ class Misbehaving:
     without Content-Length or with one beyond 2^31; or (`slow`) a size query answered after two seconds."""
 
     def __init__(self, address, host, slow=False):
-        self.slow = slow
-        self.sockets = []
+        self.slow, self.sockets = slow, []
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(f"{WORK}/{host}.crt", f"{WORK}/{host}.key")
         for port, wrap in ((443, context), (80, None)):
-            s = socket.create_server((address, port))
-            s.settimeout(0.5)
-            self.sockets.append(s)
-            threading.Thread(target=self.serve, args=(s, wrap), daemon=True).start()
+            self.sockets.append(socket.create_server((address, port)))
+            self.sockets[-1].settimeout(0.5)
+            threading.Thread(target=self.serve, args=(self.sockets[-1], wrap), daemon=True).start()
 
     def serve(self, listener, context):
         while listener.fileno() >= 0:
             try:
-                conn, _ = listener.accept()
+                threading.Thread(target=self.answer, args=(listener.accept()[0], context), daemon=True).start()
             except (socket.timeout, OSError):
                 continue
-            threading.Thread(target=self.answer, args=(conn, context), daemon=True).start()
 
     def answer(self, conn, context):
         try:
-            if context:
-                conn = context.wrap_socket(conn, server_side=True)
+            conn = context.wrap_socket(conn, server_side=True) if context else conn
             request = b""
             while b"\r\n\r\n" not in request:
                 chunk = conn.recv(4096)
                 if not chunk:
                     return
                 request += chunk
-            path = request.split(b" ")[1].decode()
-            conn.sendall(self.response(path, context is not None))
+            conn.sendall(self.response(request.split(b" ")[1].decode(), context is not None))
         except (OSError, ssl.SSLError):
             pass
         finally:
@@ -132,16 +110,11 @@ class Misbehaving:
             time.sleep(2)
             return b"HTTP/1.0 200 OK\r\nContent-Length: 5004\r\n\r\n"
         if not https:  # the size query
-            if "beta" in path:
-                return b"HTTP/1.0 200 OK\r\nContent-Length: 3000000000\r\n\r\n"
-            return b"HTTP/1.0 200 OK\r\nConnection: close\r\n\r\n" + b"x" * 100
+            return (b"HTTP/1.0 200 OK\r\nContent-Length: 3000000000\r\n\r\n" if "beta" in path else
+                    b"HTTP/1.0 200 OK\r\nConnection: close\r\n\r\n" + b"x" * 100)
         if "beta" in path:
             return b"HTTP/1.1 500 Internal Server Error\r\nContent-Length: 5\r\nConnection: close\r\n\r\noops!"
         return b"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\nConnection: close\r\n\r\nMSCF" + b"\0" * 5000
-
-    def close(self):
-        for s in self.sockets:
-            s.close()
 
 
 class WebHost:
@@ -150,17 +123,14 @@ class WebHost:
     def __enter__(self):
         if os.path.exists(PROXY_LOG):
             os.remove(PROXY_LOG)
-        self.processes = [
-            subprocess.Popen(["nginx", "-c", f"{WORK}/nginx.conf", "-p", WORK], stdout=subprocess.DEVNULL,
-                             stderr=subprocess.DEVNULL),
-            subprocess.Popen(["tinyproxy", "-d", "-c", f"{WORK}/tinyproxy.conf"], stdout=subprocess.DEVNULL,
-                             stderr=subprocess.DEVNULL),
-        ]
+        quiet = {"stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
+        self.processes = [subprocess.Popen(["nginx", "-c", f"{WORK}/nginx.conf", "-p", WORK], **quiet),
+                          subprocess.Popen(["tinyproxy", "-d", "-c", f"{WORK}/tinyproxy.conf"], **quiet)]
         self.misbehaving = [Misbehaving(ADDRESSES[BREMO], BREMO), Misbehaving(ADDRESSES[TALVIK], TALVIK, slow=True)]
-        for port, address in ((443, "127.0.0.1"), (80, "127.0.0.1"), (8888, "127.0.0.1")):
+        for port in (443, 80, 8888):
             for _ in range(100):
                 try:
-                    socket.create_connection((address, port), timeout=0.2).close()
+                    socket.create_connection(("127.0.0.1", port), timeout=0.2).close()
                     break
                 except OSError:
                     time.sleep(0.05)
@@ -179,8 +149,8 @@ class WebHost:
             return f.read()
 
     def __exit__(self, *exc):
-        for m in self.misbehaving:
-            m.close()
+        for s in sum((m.sockets for m in self.misbehaving), []):
+            s.close()
         for p in self.processes:
             p.send_signal(signal.SIGTERM)
             try:

@@ -20,25 +20,21 @@ PREFIX = os.path.join(WORK, "wineprefix")
 STATE = os.path.join(WORK, "session.json")
 
 
+def _binary(names, what):
+    path = next((shutil.which(n) or n for n in names if shutil.which(n) or os.path.exists(n)), None)
+    return path or sys.exit(f"{what} is not installed")
+
+
 def wine_binary():
-    for name in ("wine64", "/usr/lib/wine/wine64", "wine"):
-        path = shutil.which(name) or (name if os.path.exists(name) else None)
-        if path:
-            return path
-    raise SystemExit("wine64 is not installed")
+    return _binary(("wine64", "/usr/lib/wine/wine64", "wine"), "wine64")
 
 
 def wineserver_binary():
-    for name in ("/usr/lib/wine/wineserver64", "wineserver"):
-        path = shutil.which(name) or (name if os.path.exists(name) else None)
-        if path:
-            return path
-    raise SystemExit("wineserver is not installed")
+    return _binary(("/usr/lib/wine/wineserver64", "wineserver"), "wineserver")
 
 
 def environment():
-    env = dict(os.environ)
-    env.update(WINEPREFIX=PREFIX, WINEDEBUG="-all", LC_ALL="cs_CZ.UTF-8", LANG="cs_CZ.UTF-8",
+    env = dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG="-all", LC_ALL="cs_CZ.UTF-8", LANG="cs_CZ.UTF-8",
                WINEDLLOVERRIDES="mscoree,mshtml=", WINEARCH="win64")
     if os.path.exists(STATE):
         with open(STATE) as f:
@@ -54,11 +50,8 @@ def setup():
     cleanup()
     shutil.rmtree(PREFIX, ignore_errors=True)
     os.makedirs(WORK, exist_ok=True)
-    if os.environ.get("TYX_USE_DISPLAY") and os.environ.get("DISPLAY"):
-        # The demo on a real desktop shows its window there.
-        with open(STATE, "w") as f:
-            json.dump({"display": os.environ["DISPLAY"], "xvfb": None}, f)
-    else:
+    state = {"display": os.environ.get("DISPLAY"), "xvfb": None}
+    if not (os.environ.get("TYX_USE_DISPLAY") and os.environ.get("DISPLAY")):  # the demo may use a real desktop
         # Xvfb takes a free display itself and names it once it listens: test runs starting side by side
         # cannot end up on one display, which the first to finish would take away from the other.
         ready, told = os.pipe()
@@ -67,18 +60,16 @@ def setup():
                                 start_new_session=True)
         os.close(told)
         with os.fdopen(ready) as answer:
-            n = answer.readline().strip()
-        if not n:
-            raise SystemExit("Xvfb did not start")
-        with open(STATE, "w") as f:
-            json.dump({"display": f":{n}", "xvfb": xvfb.pid}, f)
-    env = environment()
+            n = answer.readline().strip() or sys.exit("Xvfb did not start")
+        state = {"display": f":{n}", "xvfb": xvfb.pid}
+    with open(STATE, "w") as f:
+        json.dump(state, f)
+    env, quiet = environment(), {"stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
     template = os.environ.get("TYX_WINE_TEMPLATE")
     if template and has_32_bit_part(template):
         shutil.copytree(template, PREFIX, symlinks=True)
     else:
-        subprocess.run([wine_binary(), "wineboot", "-i"], env=env, check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([wine_binary(), "wineboot", "-i"], env=env, check=True, **quiet)
         if template and has_32_bit_part(PREFIX):  # made before 32-bit programs could run here: renew it
             subprocess.run([wineserver_binary(), "-w"], env=env)
             shutil.rmtree(template, ignore_errors=True)
@@ -88,8 +79,7 @@ def setup():
                     "/d", "Liberation Sans", "/f"], env=env, check=True, stdout=subprocess.DEVNULL)
     subprocess.run([wineserver_binary(), "-w"], env=env)
     # Kept running between the tests' programs; it must not hold the test's output open.
-    subprocess.run([wineserver_binary(), "-p"], env=env, check=True, stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run([wineserver_binary(), "-p"], env=env, check=True, stdin=subprocess.DEVNULL, **quiet)
     print(f"Wine prefix {PREFIX} ready on display {environment()['DISPLAY']}")
 
 
@@ -114,8 +104,7 @@ def run(args, timeout=None, capture_output=False):
         try:
             result = subprocess.run([wine_binary()] + list(args), env=environment(), timeout=timeout,
                                     stdin=subprocess.DEVNULL, stdout=out, stderr=err)
-        except subprocess.TimeoutExpired:
-            # What it printed says where it hung.
+        except subprocess.TimeoutExpired:  # what it printed says where it hung
             result = subprocess.CompletedProcess(args, 124)
             err.write(f"\n{args[0]} did not end within {timeout} s\n".encode())
         out.seek(0)
@@ -123,19 +112,13 @@ def run(args, timeout=None, capture_output=False):
         result.stdout, result.stderr = out.read(), err.read()
     if not capture_output:
         sys.stdout.buffer.write(result.stdout)
-        sys.stdout.flush()
         sys.stderr.buffer.write(result.stderr)
-        sys.stderr.flush()
     return result
 
 
 if __name__ == "__main__":
     command = sys.argv[1] if len(sys.argv) > 1 else ""
-    if command == "setup":
-        setup()
-    elif command == "cleanup":
-        cleanup()
-    elif command == "run":
-        sys.exit(run(sys.argv[2:]).returncode)
+    if command in ("setup", "cleanup"):
+        globals()[command]()
     else:
-        sys.exit(__doc__)
+        sys.exit(run(sys.argv[2:]).returncode if command == "run" else __doc__)

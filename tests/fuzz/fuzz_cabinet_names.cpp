@@ -1,78 +1,54 @@
-// Entry names of update.cab and of the nested pack.cab, one per line: the
-// extraction either fails or writes only below the staging folder, and never
-// into a device.
-#include <cstddef>
-#include <cstdint>
+// Entry names of update.cab ("+" first: of the nested pack.cab), one per line: the extraction either fails or
+// writes only below the staging folder, and never into a device.
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
-#include <string>
-#include <vector>
 
 #include "cabinet/ExtractStep.h"
-#include "fakes/SessionHarness.h"
+#include "fakes/Fakes.h"
 
-namespace {
-
-using Entry = tyx::test::FakeCabinet::Entry;
-
-// Windows' devices: in any folder, with any extension, trailing dots or blanks.
-const std::regex kDevice(R"((^|[\\/])(con|prn|aux|nul|conin\$|conout\$|(com|lpt)([0-9]|¹|²|³)) *(\.[^\\/]*)?([\\/]|$))",
-                         std::regex::icase);
-
-bool Below(const std::filesystem::path& path, const std::filesystem::path& folder) {
-  auto relative = path.lexically_relative(folder);
-  return !relative.empty() && *relative.begin() != "..";
-}
-
-}  // namespace
+namespace fs = std::filesystem;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static tyx::test::SessionHarness h;
+  // Windows' devices: in any folder, with any extension, trailing dots or blanks.
+  static const std::regex kDevice(
+      R"((^|[\\/])(con|prn|aux|nul|conin\$|conout\$|(com|lpt)([0-9]|¹|²|³)) *(\.[^\\/]*)?([\\/]|$))", std::regex::icase);
+  static tyx::test::Harness h;
   std::string text(reinterpret_cast<const char*>(data), size);
-  std::vector<Entry> outer, inner;
-  bool nested = !text.empty() && text[0] == '+';
-  for (size_t start = nested ? 1 : 0; start <= text.size() && outer.size() + inner.size() < 8;) {
-    size_t end = std::min(text.find('\n', start), text.size());
+  std::vector<tyx::test::FakeCabinet::Entry> outer, inner;
+  const bool nested = !text.empty() && text[0] == '+';
+  for (size_t start = nested, end; start <= text.size() && outer.size() + inner.size() < 8; start = end + 1) {
+    end = std::min(text.find('\n', start), text.size());
     (nested ? inner : outer).push_back({text.substr(start, end - start), "x"});
-    start = end + 1;
   }
   if (nested) {
-    outer.push_back({"pack.cab", "MSCF"});
-    outer.push_back({"pack.lst", ""});
+    outer.insert(outer.end(), {{"pack.cab", "MSCF"}, {"pack.lst", ""}});
     h.cabinet.cabinets[h.run.gNewVerPath + "\\pack.cab"] = inner;
   }
-  h.MakeCabinet("temp/update.cab", outer);
-  const auto root = std::filesystem::weakly_canonical(h.dir.Native());
-  const auto staging = root / "temp" / "TyxNewVer";
-  // Where a name joined unchecked would land, when that is outside the staging folder.
-  std::vector<std::filesystem::path> escapes;
-  for (const std::vector<Entry>* entries : {&outer, &inner}) {
-    for (const Entry& e : *entries) {
-      std::string name = e.name;
-      for (char& c : name)
-        if (c == '\\') c = '/';
-      auto target = (staging / std::filesystem::path(name).relative_path()).lexically_normal();
-      if (!Below(target, staging) && !std::filesystem::exists(target)) escapes.push_back(target);
-    }
+  h.Cabinet("temp/update.cab", outer);
+  std::vector<fs::path> escapes;  // where a name joined unchecked would land outside, when nothing is there yet
+  for (const auto& e : nested ? inner : outer) {
+    std::string name = e.name;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    auto target = (h.dir.Native("temp/TyxNewVer") / fs::path(name).relative_path()).lexically_normal();
+    if (!fs::exists(target)) escapes.push_back(target);
   }
-  if (tyx::ExtractUpdate(h.session) == 0)
-    for (const std::vector<Entry>* entries : {&outer, &inner})
-      for (const Entry& e : *entries)
-        if (std::regex_search(e.name, kDevice)) std::abort();
+  const bool extracted = tyx::ExtractUpdate(h.session) == 0;
+  for (const auto& e : nested ? inner : outer)
+    if (extracted && std::regex_search(e.name, kDevice)) std::abort();
+  const auto staging = h.dir.Native("temp/TyxNewVer");
   for (const auto& target : escapes)
-    if (std::filesystem::exists(target)) std::abort();
-
-  for (const auto& item : std::filesystem::recursive_directory_iterator(root)) {
-    const auto path = item.path();
-    if (Below(path, staging) || path == staging) continue;
-    const auto relative = path.lexically_relative(root).generic_string();
-    if (relative != "own" && relative != "own/TyxUpdate.exe" && relative != "own/Update.log" && relative != "temp" &&
-        relative != "temp/.keep" && relative != "temp/update.cab" && relative != "app" && relative != "app/.keep" &&
-        relative != "data" && relative != "data/.keep")
+    if (fs::exists(target) && *target.lexically_relative(staging).begin() == "..") std::abort();
+  for (const auto& item : fs::recursive_directory_iterator(h.dir.Native())) {
+    const auto relative = item.path().lexically_relative(h.dir.Native()).generic_string();
+    if (!item.path().lexically_relative(staging).empty() && *item.path().lexically_relative(staging).begin() != "..")
+      continue;
+    if (relative.find('/') != std::string::npos && relative.find("/.keep") == std::string::npos &&
+        relative != "own/TyxUpdate.exe" && relative != "own/Update.log" && relative != "temp/update.cab" &&
+        relative != "temp/TyxNewVer")
       std::abort();
   }
-  std::filesystem::remove_all(staging);
-  std::filesystem::remove(h.dir.Native("own/Update.log"));
+  fs::remove_all(staging);
+  fs::remove(h.dir.Native("own/Update.log"));
   return 0;
 }

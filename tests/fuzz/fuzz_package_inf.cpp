@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "fakes/FakeOs.h"
+#include "fakes/Fakes.h"
 #include "package/PackageCheck.h"
 #include "package/PackageInf.h"
 

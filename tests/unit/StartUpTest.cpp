@@ -2,147 +2,125 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
-#include "fakes/Harness.h"
+#include "fakes/Fakes.h"
 #include "install/RecoverInstallation.h"
-#include "product/Catalogue.h"
+#include "platform/RegistryAccess.h"
+#include "platform/Text.h"
+#include "platform/VersionInfo.h"
+#include "startup/CommandLine.h"
 #include "startup/StagingFolder.h"
+#include "startup/StrTok.h"
 #include "update/UpdateFlow.h"
 
 namespace tyx {
 namespace {
 
-using test::Harness;
+using Lines = std::vector<std::string>;
 
-struct Start : Harness {
-  std::optional<tyx::Run> Run(const std::string& app = "app") {
-    process.commandLine = dir.Path("data") + "," + dir.Path(app) + ",whatever.exe";
-    return StartUp(platform, log);
+TEST(CommandLine, FieldsAreLowerCasedAndTrimmed) {
+  const struct {
+    const char* line;
+    Lines fields;  // data, app, exe, channel
+  } cases[] = {
+      {"D:\\Data, C:\\App , NorvaPro.exe,BETA", {"d:\\data", "c:\\app", "norvapro.exe", "beta"}},
+      {"d:\\data;c:\\app", {"d:\\data;c:\\app", "", "", ""}},
+      {"a,b,c,d,e,f", {"a", "b", "c", "d"}},
+      {"a,,b", {"a", "", "b", ""}},  // an empty field reads as one blank, trimmed
+      {"\"C:\\Data\",c:\\app,", {"\"c:\\data\"", "c:\\app", "", ""}},
+      {"D:\\ÚČETNÍ DATA,C:\\ŘEŠENÍ Žluťoučký", {"d:\\účetní data", "c:\\řešení žluťoučký", "", ""}},
+  };
+  for (const auto& c : cases) {
+    tyx::Run run;
+    ReadCommandLine(c.line, run);
+    EXPECT_EQ((Lines{run.gDataPath, run.gAppPath, run.cApp, run.gChannel}), c.fields) << c.line;
   }
-  // The registry's value names for <tmp>\app: its path with "/" for "\".
-  std::string ValueBase() {
-    std::string base = dir.Path("app");
-    std::replace(base.begin(), base.end(), '\\', '/');
-    return base;
-  }
-};
+  StrTok tok;  // the text and the separator are remembered across calls
+  std::string tokens = tok("a::b:c", "::");
+  for (int i = 0; i < 2; ++i) tokens += "|" + tok("", ";");
+  EXPECT_EQ(tokens, "|a|b:c");
+  EXPECT_EQ(LowerCase(std::string("ÁČĎÉĚÍŇÓŘŠŤÚŮÝŽĹĽŁŃŹŻ\xC3(\xFF")), "áčďéěíňóřšťúůýžĺľłńźż\xC3(\xFF");
+}
 
 TEST(StartUp, IdentifiesTheProductByProbeOrRegistry) {
-  const std::string kNone = "Typ aplikace nebyl nastaven. Aktualizace nebude provedena.";
-  const std::string longName(248, 'k');  // with the blanks, longer than the first buffer
+  const std::string kNone = "Typ aplikace nebyl nastaven. Aktualizace nebude provedena.", longName(248, 'k');
   struct Case {
-    std::vector<std::string> files;
-    std::string exe;  // registry values; "" or nullptr: absent
+    Lines files;
+    std::string exe;  // the registry's values; "" or nullptr: absent
     const char* typ;
     std::string product, app;  // app "": identification fails
-    std::vector<std::string> log;  // "" stands for the application folder
+    Lines log;                 // "@" stands for the application folder's value base
   } cases[] = {
       {{"Norva.exe", "NorvaPro.exe"}, "", nullptr, "Norva", "Norva.exe", {}},  // catalogue order
       {{"TalvikProV.exe"}, "", nullptr, "TalvikPro", "TalvikPro.exe", {}},     // one build is enough
       {{"kasa.exe"}, " kasa ", "Norva ", "Norva", "kasa.exe", {}},
-      {{"kasa.exe", "NorvaV.exe"}, "kasa", "Norva", "Norva", "kasa.exe", {}},  // renamed installation
       {{"kasa.exe", "NorvaV.exe"}, "kasa", "Bremo", "Norva", "Norva.exe", {}},
-      {{"kasa.exe", "NorvaV.exe"}, "pokladna", "Norva", "Norva", "Norva.exe", {}},
       {{"kasa.exe", "NorvaV.exe", "Norva.exe"}, "kasa", "Norva", "Norva", "Norva.exe", {}},  // stale values
       {{longName + ".exe"}, std::string(10, ' ') + longName, "Bremo", "Bremo", longName + ".exe", {}},
-      {{"kasa.exe"}, "kasa", nullptr, "", "", {kNone}},
       {{"kasa.exe"}, "kasa", "", "", "", {kNone}},
       {{"kasa.exe"}, "kasa", "norva", "", "", {"Typ aplikace norva není definován. Aktualizace nebude provedena."}},
-      {{}, "kasa", "Norva", "", "", {"Aplikace \\kasa.exe nebyla nalezena. Aktualizace nebude provedena."}},
+      {{}, "kasa", "Norva", "", "", {"Aplikace #\\kasa.exe nebyla nalezena. Aktualizace nebude provedena."}},
       {{"readme.txt"}, "", nullptr, "", "",
-       {"Zdroj: Software\\Tyx\\/exe",
-        "Jméno aplikace nebylo nastaveno. Aplikace nebyla nalezena. Aktualizace nebude provedena."}},
+       {"Zdroj: Software\\Tyx\\@/exe", "Jméno aplikace nebylo nastaveno. Aplikace nebyla nalezena. Aktualizace "
+                                       "nebude provedena."}},
   };
   for (Case& c : cases) {
-    Start h;
+    test::Harness h;
+    std::string base = h.dir.Path("app");
+    std::replace(base.begin(), base.end(), '\\', '/');
     for (const std::string& f : c.files) h.dir.Write("app/" + f, "");
-    if (!c.exe.empty()) h.registry.SetText("Software\\Tyx\\", h.ValueBase() + "/exe", c.exe);
-    if (c.typ) h.registry.SetText("Software\\Tyx\\", h.ValueBase() + "/typ", c.typ);
-    auto run = h.Run();
-    EXPECT_EQ(run.has_value(), !c.app.empty()) << c.product << c.app;
-    if (run) {
-      EXPECT_EQ(run->gProduct, c.product);
-      EXPECT_EQ(run->cApp, c.app);
-    }
+    if (!c.exe.empty()) h.os.SetText("Software\\Tyx\\", base + "/exe", c.exe);
+    if (c.typ) h.os.SetText("Software\\Tyx\\", base + "/typ", c.typ);
+    h.os.commandLine = h.dir.Path("data") + "," + h.dir.Path("app") + ",whatever.exe";
+    auto run = StartUp(h.platform, h.log);
+    EXPECT_EQ(run ? run->gProduct + run->cApp : "", c.product + c.app);
     for (std::string& line : c.log) {
-      size_t at = line.find("\\kasa");
-      if (at != std::string::npos) line.insert(at, h.dir.Path("app"));
-      if ((at = line.find("\\/exe")) != std::string::npos) line.insert(at + 1, h.ValueBase());
+      if (size_t at = line.find('@'); at != std::string::npos) line.replace(at, 1, base);
+      if (size_t at = line.find('#'); at != std::string::npos) line.replace(at, 1, h.dir.Path("app"));
     }
     EXPECT_EQ(h.LogMessages(), c.log) << c.app;
-    EXPECT_EQ(h.registry.open, 0);
+    EXPECT_EQ(h.os.openKeys, 0);
+    if (c.product == "TalvikPro") {  // the run's folders and key
+      EXPECT_EQ(run->gRegKey + run->gRegSubKey, "Software\\Tyx\\TalvikPro\\" + base);
+      EXPECT_EQ(run->gNewVerPath, h.dir.Path("temp") + "\\TyxNewVer");
+    }
   }
 }
 
-TEST(StartUp, FoldersOfTheRun) {
-  Start h;
-  h.dir.Write("own/Bremo.exe", "");
-  h.dir.Write("app/Norva.exe", "");
-  auto run = h.Run();
-  ASSERT_TRUE(run);
-  EXPECT_EQ(run->gRegKey + run->gRegSubKey, "Software\\Tyx\\Norva\\" + h.ValueBase());
-  EXPECT_EQ(run->gNewVerPath, h.dir.Path("temp") + "\\TyxNewVer");
-  EXPECT_FALSE(h.Run("nowhere"));
-  h.process.commandLine = "";  // the updater's own folder serves as both
-  run = StartUp(h.platform, h.log);
-  ASSERT_TRUE(run);
-  EXPECT_EQ(run->gAppPath + run->gDataPath + run->gProduct, h.dir.Path("own") + h.dir.Path("own") + "Bremo");
-  h.files = test::StdFileSystem(h.dir.Path("gone"));  // a temporary folder without a long form
-  EXPECT_EQ(StartUp(h.platform, h.log)->gNewVerPath, h.dir.Path("gone") + "\\TyxNewVer");
-}
-
 TEST(StartUp, AnotherRunningUpdateIsWaitedForThenLeftAlone) {
-  Harness h;
+  test::Harness h;
   h.dir.Write("app/Bremo.exe", "");
   h.dir.Write("temp/TyxNewVer/update.cab", "the other run's package");
-  h.process.commandLine = h.dir.Path("data") + "," + h.dir.Path("app") + ",Bremo.exe";
-  h.process.lockFree = false;
-  test::FakeWindow window;
-  EXPECT_EQ(Main(h.platform, window), 0);
-  EXPECT_EQ(h.LogMessages(),
-            (std::vector<std::string>{"Jiná aktualizace právě probíhá. Aktualizace nebude provedena."}));
+  h.os.commandLine = h.dir.Path("data") + "," + h.dir.Path("app") + ",Bremo.exe";
+  h.os.lockFree = false;
+  EXPECT_EQ(Main(h.platform, h.window), 0);
+  EXPECT_EQ(h.LogMessages(), Lines{"Jiná aktualizace právě probíhá. Aktualizace nebude provedena."});
   EXPECT_EQ(h.dir.Read("temp/TyxNewVer/update.cab"), "the other run's package");
-  ASSERT_EQ(h.shell.started.size(), 1u);
-  EXPECT_EQ(h.shell.started[0].file, h.dir.Path("app") + "\\Bremo.exe");
-}
-
-TEST(Catalogue, LookUpIsExact) {
-  ASSERT_NE(FindProduct("NorvaPro"), nullptr);
-  EXPECT_STREQ(FindProduct("NorvaPro")->regKey, "Software\\Tyx\\NorvaPro");
-  EXPECT_EQ(FindProduct("norva"), nullptr);
-  EXPECT_EQ(FindProduct("Norva "), nullptr);
+  EXPECT_EQ(h.os.started, Lines{h.dir.Path("app") + "\\Bremo.exe|"});
 }
 
 TEST(Staging, EmptiesFilesKeepsSubfoldersAndStopsAtAFileInUse) {
-  Harness h;
-  tyx::Run run;
-  run.gNewVerPath = h.dir.Path("temp") + "\\TyxNewVer";
-  EXPECT_TRUE(PrepareStagingFolder(h.files, h.log, run));  // created
+  test::Harness h;
+  std::filesystem::remove_all(h.dir.Native("temp/TyxNewVer"));
+  EXPECT_TRUE(PrepareStagingFolder(h.files, h.log, h.run));  // created
   h.dir.Write("temp/TyxNewVer/old.exe", "x");
   h.dir.Write("temp/TyxNewVer/sub/keep.txt", "x");
-  h.dir.Write("app/Norva.exe", "x");
   std::filesystem::create_directory_symlink(h.dir.Native("app"), h.dir.Native("temp/TyxNewVer/planted"));
   std::filesystem::permissions(h.dir.Native("temp/TyxNewVer/old.exe"), std::filesystem::perms::owner_read);
-  EXPECT_TRUE(PrepareStagingFolder(h.files, h.log, run));
-  EXPECT_FALSE(h.dir.Exists("temp/TyxNewVer/old.exe"));
-  EXPECT_FALSE(h.dir.Exists("temp/TyxNewVer/planted"));
-  EXPECT_TRUE(h.dir.Exists("temp/TyxNewVer/sub/keep.txt"));
-  EXPECT_TRUE(h.dir.Exists("app/Norva.exe"));
-  EXPECT_FALSE(h.dir.Exists("own/Update.log"));
+  EXPECT_TRUE(PrepareStagingFolder(h.files, h.log, h.run));
+  EXPECT_FALSE(h.dir.Exists("temp/TyxNewVer/old.exe") || h.dir.Exists("temp/TyxNewVer/planted"));
+  EXPECT_TRUE(h.dir.Exists("temp/TyxNewVer/sub/keep.txt") && h.dir.Exists("app/.keep"));
   h.dir.Write("temp/TyxNewVer/busy.dll", "x");
-  h.files.locked.push_back(run.gNewVerPath + "\\busy.dll");
-  EXPECT_FALSE(PrepareStagingFolder(h.files, h.log, run));
-  EXPECT_EQ(h.LogMessages(), (std::vector<std::string>{"Adresář " + run.gNewVerPath +
-                                                       " nelze připravit pro aktualizaci (Permission denied). "
-                                                       "Aktualizace nebude provedena."}));
+  h.files.locked.push_back(h.run.gNewVerPath + "\\busy.dll");
+  EXPECT_FALSE(PrepareStagingFolder(h.files, h.log, h.run));
+  EXPECT_EQ(h.LogMessages(), Lines{"Adresář " + h.run.gNewVerPath + " nelze připravit pro aktualizaci (Permission "
+                                                                     "denied). Aktualizace nebude provedena."});
 }
 
-// An interrupted installation: a.txt and b.txt replaced, c.txt new, d.txt's
-// backup made but not yet recorded. b.txt cannot be restored at first.
+// An interrupted installation: a.txt and b.txt replaced, c.txt new, d.txt's backup made but not yet recorded.
+// b.txt cannot be restored at first.
 TEST(Staging, AnInterruptedInstallationIsUndoneBeforeTheNextRun) {
-  Harness h;
-  const std::string app = h.dir.Path("app"), backup = app + "\\OldVer\\261207140508";
+  test::Harness h;
+  const std::string app = h.run.gAppPath, backup = app + "\\OldVer\\261207140508";
   for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"}) h.dir.Write(std::string("app/") + name, "new");
   for (const char* name : {"a.txt", "b.txt", "d.txt"}) h.dir.Write(std::string("app/OldVer/261207140508/") + name, "old");
   h.dir.Write("app/OldVer/261207140508/TyxUpdate.jnl", "K a.txt\r\nK b.txt\r\nN c.txt\r\nK d.t");
@@ -152,16 +130,76 @@ TEST(Staging, AnInterruptedInstallationIsUndoneBeforeTheNextRun) {
   h.files.locked.clear();
   EXPECT_TRUE(RecoverInstallation(h.files, h.log, app));
   EXPECT_TRUE(RecoverInstallation(h.files, h.log, app));
-  for (const char* name : {"a.txt", "b.txt"}) EXPECT_EQ(h.dir.Read(std::string("app/") + name), "old");
-  EXPECT_EQ(h.dir.Read("app/d.txt"), "new");
+  EXPECT_EQ(h.dir.Read("app/a.txt") + h.dir.Read("app/b.txt") + h.dir.Read("app/d.txt"), "oldoldnew");
   EXPECT_FALSE(h.dir.Exists("app/c.txt"));
   EXPECT_EQ(h.LogMessages(),
-            (std::vector<std::string>{
-                "Nalezena nedokončená aktualizace " + backup, "Odstranění souboru c.txt", "Obnovení souboru b.txt",
-                "Předchozí verze nebyla obnovena celá!  (Permission denied)",
-                "V záloze zůstává soubor " + backup + "\\b.txt", "V záloze zůstává soubor " + backup + "\\a.txt",
-                "Aktualizace nebude provedena.", "Nalezena nedokončená aktualizace " + backup,
-                "Obnovení souboru b.txt", "Obnovení souboru a.txt", "Předchozí verze obnovena"}));
+            (Lines{"Nalezena nedokončená aktualizace " + backup, "Odstranění souboru c.txt", "Obnovení souboru b.txt",
+                   "Předchozí verze nebyla obnovena celá!  (Permission denied)",
+                   "V záloze zůstává soubor " + backup + "\\b.txt", "V záloze zůstává soubor " + backup + "\\a.txt",
+                   "Aktualizace nebude provedena.", "Nalezena nedokončená aktualizace " + backup,
+                   "Obnovení souboru b.txt", "Obnovení souboru a.txt", "Předchozí verze obnovena"}));
+}
+
+TEST(Registry, ValuesOfEveryTypeAndLengthAndTheErrorBoxes) {
+  test::Harness h;
+  RegistryAccess registry{h.os, h.os, h.os};
+  const std::string key = h.Key();
+  auto read = [&](const std::string& name, uint32_t type = REG_SZ_TYPE, bool report = false) {
+    RegValue value = std::string("preset");
+    registry.ReadRegValue(HKEY_CURRENT_USER_VALUE, key, name, type, value, report);
+    return RegValueText(value);
+  };
+  for (size_t length : {0u, 253u, 254u, 255u, 256u, 4000u}) {
+    ASSERT_TRUE(registry.WriteRegValue(HKEY_CURRENT_USER_VALUE, key, "ProxyAdr", REG_SZ_TYPE, std::string(length, 'x')));
+    EXPECT_EQ(read("ProxyAdr"), std::string(length, 'x'));
+  }
+  auto& values = h.os.Values(key);
+  values["nozero"] = {REG_SZ_TYPE, "1"};
+  values["dword"] = {REG_DWORD_TYPE, std::string("\x05\0\0\0", 4)};
+  values["expand"] = {REG_EXPAND_SZ_TYPE, std::string("%TEMP%\0", 7)};
+  EXPECT_EQ(read("absent") + read("nozero") + read("dword") + read("dword", REG_DWORD_TYPE) + read("expand"),
+            "preset1051");  // a DWORD asked for as text reads 0, other types 1
+  EXPECT_FALSE(registry.WriteRegValue(HKEY_CURRENT_USER_VALUE, key + "\\none", "NEWVER", REG_SZ_TYPE, std::string("0")));
+  EXPECT_FALSE(h.os.keys.count(test::FakeOs::Lower(key + "\\none")));
+  ASSERT_TRUE(registry.WriteRegValue(HKEY_CURRENT_USER_VALUE, key, "NEWVER", REG_SZ_TYPE, int32_t{0}));
+  EXPECT_EQ(values["NEWVER"].second, std::string("0\0", 2));
+  EXPECT_TRUE(h.os.boxes.empty());
+  read("absent", REG_SZ_TYPE, true);
+  RegValue value;
+  registry.ReadRegValue(HKEY_CURRENT_USER_VALUE, "Software\\None", "x", REG_SZ_TYPE, value, true);
+  ASSERT_EQ(h.os.boxes.size(), 2u);
+  EXPECT_EQ(h.os.boxes[0].text + "|" + h.os.boxes[0].title,
+            "Error Retrieving Registry Key Entry:\r\nKey=absent\r\nDLL Returned=2|ODBC Registry");
+  EXPECT_EQ(h.os.boxes[1].text + "|" + h.os.boxes[1].title,
+            "Error Opening Registry Key Entry:\r\nKey/Path=Software\\None\r\nDLL Error 2|TyxUpdate");
+  EXPECT_EQ(h.os.openKeys, 0);
+}
+
+TEST(System, VersionLongPathAndTheLog) {
+  test::Harness h;
+  const struct {
+    uint32_t platform, major;
+    bool nt5, nt6;
+  } versions[] = {{1, 4, false, false}, {2, 4, false, false}, {2, 5, true, false}, {2, 6, false, true},
+                  {2, 11, false, true}, {2, 0, false, false}};  // major 0: the call failed
+  for (const auto& v : versions) {
+    h.os.platformId = v.platform;
+    h.os.major = v.major;
+    EXPECT_EQ(std::pair(IsWinNT5(h.os), IsWinNT6(h.os)), std::pair(v.nt5, v.nt6)) << v.platform << "." << v.major;
+  }
+  const std::string deep = "C:\\" + std::string(300, 'd');
+  h.os.longForms = {{"C:\\PROGRA~1", "C:\\Program Files"}, {"C:\\DEEP~1", deep}};
+  EXPECT_EQ(GetLongPath(h.os, "C:\\PROGRA~1") + GetLongPath(h.os, h.dir.Path("missing")), "C:\\Program Files");
+  EXPECT_EQ(GetLongPath(h.os, "C:\\DEEP~1"), deep);
+  int pumps = 0;
+  h.log.SetPump([&] { ++pumps; });
+  h.log.WriteLog("První řádek");
+  h.os.now = {2026, 1, 2, 0, 0, 0};
+  h.log.WriteLog("");
+  EXPECT_EQ(h.dir.Read("own/Update.log"), "[7.12.2026 14:05:09]První řádek\r\n[2.1.2026]\r\n");
+  h.files.locked.push_back(h.log.Path());
+  h.log.WriteLog("lost");  // swallowed
+  EXPECT_EQ(pumps, 3);
 }
 
 }  // namespace

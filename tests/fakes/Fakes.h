@@ -1,0 +1,467 @@
+#pragma once
+// Small stand-ins for the platform. Files are real files in a temporary folder, the program's "\" mapping onto
+// "/"; everything else lives in memory.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "log/UpdateLog.h"
+#include "platform/Cabinet.h"
+#include "platform/CodePage.h"
+#include "platform/Crypto.h"
+#include "platform/Dialogs.h"
+#include "platform/ErrorRecord.h"
+#include "platform/FileSystem.h"
+#include "platform/Internet.h"
+#include "platform/Platform.h"
+#include "platform/Process.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "platform/SystemInfo.h"
+#include "platform/Window.h"
+#include "session/Session.h"
+
+namespace tyx::test {
+
+namespace fs = std::filesystem;
+
+inline fs::path NativePath(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+class TempDir {  // lower case: the command line is lower-cased, and so are the paths in it
+ public:
+  TempDir() {
+    static int counter = 0;
+    do root_ = fs::temp_directory_path() / ("tyxtest-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
+    while (!fs::create_directory(root_));
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+  std::string Path(std::string relative = "") const {  // with "\" separators
+    std::replace(relative.begin(), relative.end(), '/', '\\');
+    return root_.string() + (relative.empty() ? "" : "\\" + relative);
+  }
+  fs::path Native(const std::string& relative = "") const { return NativePath(Path(relative)); }
+  void Write(const std::string& relative, const std::string& content) const {
+    fs::create_directories(Native(relative).parent_path());
+    std::ofstream(Native(relative), std::ios::binary) << content;
+  }
+  std::string Read(const std::string& relative) const {
+    std::stringstream s;
+    s << std::ifstream(Native(relative), std::ios::binary).rdbuf();
+    return s.str();
+  }
+  bool Exists(const std::string& relative) const { return fs::exists(Native(relative)); }
+
+ private:
+  fs::path root_;
+};
+
+class StdFileSystem : public IFileSystem {
+ public:
+  explicit StdFileSystem(std::string temp = "") : temp_(std::move(temp)) {}
+  bool FileExists(const std::string& path) override { return fs::is_regular_file(NativePath(path)); }
+  bool FolderExists(const std::string& path) override { return fs::is_directory(NativePath(path)); }
+  void CreateFolder(const std::string& path) override {
+    if (fs::exists(NativePath(path))) Fail(58, "File already exists");
+    if (!fs::is_directory(NativePath(path).parent_path())) Fail(76, "Path not found");
+    fs::create_directory(NativePath(path));
+  }
+  void DeleteFile(const std::string& path, bool) override {
+    if (Locked(path)) Fail(70, "Permission denied");
+    if (!fs::remove(NativePath(path))) Fail(53, "File not found");
+  }
+  void DeleteFolder(const std::string& path, bool) override {
+    if (Locked(path)) Fail(70, "Permission denied");
+    if (!fs::remove_all(NativePath(path))) Fail(76, "Path not found");
+  }
+  void CopyFile(const std::string& source, const std::string& destination, bool overwrite) override {
+    if (!fs::is_regular_file(NativePath(source))) Fail(53, "File not found");
+    if (!fs::is_directory(NativePath(destination).parent_path())) Fail(76, "Path not found");
+    if (fs::exists(NativePath(destination)) && !overwrite) Fail(58, "File already exists");
+    if (Locked(destination)) Fail(70, "Permission denied");
+    fs::copy_file(NativePath(source), NativePath(destination), fs::copy_options::overwrite_existing);
+  }
+  void MoveFile(const std::string& source, const std::string& destination) override {
+    if (Locked(source)) Fail(70, "Permission denied");
+    if (!fs::exists(NativePath(source))) Fail(53, "File not found");
+    if (fs::exists(NativePath(destination))) Fail(58, "File already exists");
+    fs::rename(NativePath(source), NativePath(destination));
+  }
+  std::vector<std::string> Files(const std::string& folder) override { return Names(folder, false); }
+  std::vector<std::string> Folders(const std::string& folder) override { return Names(folder, true); }
+  void RemoveLinks(const std::string& folder) override {
+    for (auto& entry : fs::directory_iterator(NativePath(folder)))
+      if (entry.is_symlink()) fs::remove(entry.path());
+  }
+  std::string GetTempName() override { return "rad" + std::to_string(10000 + ++tempCounter_) + ".tmp"; }
+  std::string TemporaryFolder() override { return temp_; }
+  bool AppendBytes(const std::string& path, const std::string& bytes) override {
+    return !Locked(path) && std::ofstream(NativePath(path), std::ios::binary | std::ios::app) << bytes;
+  }
+  bool ReadBytes(const std::string& path, std::string& bytes) override {
+    std::ifstream in(NativePath(path), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    bytes = s.str();
+    return static_cast<bool>(in);
+  }
+  std::string ReadFile(const std::string& path, size_t maxBytes) override {
+    std::ifstream in(NativePath(path), std::ios::binary);
+    if (!in) Fail(53, "File not found");
+    std::string bytes(maxBytes, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(maxBytes));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
+  }
+  uintptr_t CreateForWrite(const std::string& path) override {
+    FILE* f = Locked(path) ? nullptr : std::fopen(NativePath(path).c_str(), "wb");
+    openFiles += f != nullptr;
+    return reinterpret_cast<uintptr_t>(f);
+  }
+  bool Write(uintptr_t file, const char* data, uint32_t size, uint32_t& written) override {
+    uint32_t n = std::min(size, writeLimit);
+    writeLimit -= n;
+    written = static_cast<uint32_t>(std::fwrite(data, 1, n, reinterpret_cast<FILE*>(file)));
+    return written == size;
+  }
+  void Close(uintptr_t file) override { openFiles -= std::fclose(reinterpret_cast<FILE*>(file)) == 0; }
+
+  int openFiles = 0;
+  uint32_t writeLimit = UINT32_MAX;  // bytes the disk takes before it is full
+  std::vector<std::string> locked;   // paths whose writes and deletes fail with "Permission denied"
+
+ private:
+  [[noreturn]] static void Fail(int32_t number, const char* text) {
+    throw ErrorRecord(number, "Scripting.FileSystemObject", text);
+  }
+  bool Locked(const std::string& path) const { return std::count(locked.begin(), locked.end(), path) > 0; }
+  static std::vector<std::string> Names(const std::string& folder, bool folders) {
+    if (!fs::is_directory(NativePath(folder))) Fail(76, "Path not found");
+    std::vector<std::string> names;
+    for (auto& e : fs::directory_iterator(NativePath(folder)))
+      if (folders ? e.is_directory() && !e.is_symlink() : e.is_regular_file()) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::string temp_;
+  int tempCounter_ = 0;
+};
+
+// Every file's hash is 64 zeros; a signature is good when it is "good".
+class FakeCrypto : public ICrypto {
+ public:
+  bool DigestFile(const std::string& path, FileDigest& digest) override {
+    std::error_code error;
+    digest = {fs::file_size(NativePath(path), error), std::string(64, '0')};
+    return !error;
+  }
+  bool VerifySignature(const std::string&, const std::string& signature) override { return signature == "good"; }
+  bool SignedPackagesOnly() override { return signedOnly; }
+  bool signedOnly = false;
+};
+
+// The registry, Windows' version and clock, the code page, the process, message boxes and the shell. A
+// program the shell started ends at the second poll; a window's once it has been asked to quit.
+class FakeOs : public IRegistry, public ISystem, public ICodePage, public IProcess, public IDialogs, public IShell {
+ public:
+  struct Box {
+    std::string text, title;
+    MessageIcon icon;
+  };
+  static std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  }
+  auto& Values(const std::string& key) { return keys[Lower(key)]; }
+  void SetText(const std::string& key, const std::string& name, const std::string& text) {
+    Values(key)[name] = {1, text + '\0'};
+  }
+
+  long OpenKey(uint32_t, const std::string& path, RegKey& key) override {
+    if (!keys.count(Lower(path))) return 2;
+    handles_.push_back(Lower(path));
+    key = handles_.size();
+    return (++openKeys, 0);
+  }
+  long QueryValue(RegKey key, const std::string& name, uint32_t& type, std::string& data, uint32_t& size) override {
+    auto& values = keys[handles_.at(key - 1)];
+    if (!values.count(name)) return 2;
+    type = values[name].first;
+    const std::string& bytes = values[name].second;
+    if (std::exchange(size, static_cast<uint32_t>(bytes.size())) < bytes.size()) return 234;
+    std::copy(bytes.begin(), bytes.end(), data.begin());
+    return 0;
+  }
+  long SetValue(RegKey key, const std::string& name, uint32_t type, const std::string& data) override {
+    keys[handles_.at(key - 1)][name] = {type, data};
+    return 0;
+  }
+  void CloseKey(RegKey) override { --openKeys; }
+  bool GetVersionEx(uint32_t& platform, uint32_t& majorVersion) override {
+    platform = platformId;
+    majorVersion = major;
+    return major != 0;
+  }
+  uint32_t GetLongPathName(const std::string& path, uint32_t bufferChars, std::string& longPath) override {
+    std::string result = longForms.count(path) ? longForms[path] : fs::exists(NativePath(path)) ? path : "";
+    if (result.empty() || result.size() >= bufferChars) return result.empty() ? 0 : result.size() + 1;
+    longPath = result;
+    return static_cast<uint32_t>(result.size());
+  }
+  LocalTime Now() override { return now; }
+  std::string ShortDate(const LocalTime& t) override {
+    return std::to_string(t.day) + "." + std::to_string(t.month) + "." + std::to_string(t.year);
+  }
+  std::string LongTime(const LocalTime& t) override {
+    auto two = [](int v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+    return std::to_string(t.hour) + ":" + two(t.minute) + ":" + two(t.second);
+  }
+  uint32_t TickCount() override { return ticks; }
+  void Sleep(uint32_t ms) override { ticks += ms; }
+  std::string ToAnsi(const std::string& utf8) override { return utf8; }
+  std::string FromAnsi(const std::string& ansi) override { return ansi; }
+  std::string CommandLine() override { return commandLine; }
+  std::string OwnFolder() override { return ownFolder; }
+  bool WaitForRunLock(uint32_t) override { return lockFree; }
+  void MessageBox(const std::string& text, const std::string& title, MessageIcon icon) override {
+    boxes.push_back({text, title, icon});
+  }
+  uint32_t ShellExecute(const std::string& file, const std::string& parameters, bool wantProcess,
+                        ProcessHandle& process) override {
+    started.push_back(file + "|" + parameters);
+    process = wantProcess && shellResult > 32 ? 77 : 0;
+    openProcesses += process != 0;
+    return shellResult;
+  }
+  void Beep(uint32_t, uint32_t) override { ++beeps; }
+  ProcessHandle OpenProcess(uint32_t id) override { return id ? (++openProcesses, id) : 0; }
+  bool GetExitCode(ProcessHandle process, uint32_t& code) override {
+    bool ends = process == 77 ? ++polls >= 2 : !stubborn && std::count(quits.begin(), quits.end(), process);
+    if (ends) std::erase_if(windows, [&](auto& w) { return w.second == process; });
+    code = ends ? 0 : 259;
+    return true;
+  }
+  void WaitForever(ProcessHandle) override {}
+  void CloseProcess(ProcessHandle) override { --openProcesses; }
+  WindowHandle FindWindow(const std::string& title) override { return windows.count(title) ? windows[title] : 0; }
+  void PostQuit(WindowHandle window) override { quits.push_back(window); }
+  uint32_t WindowProcessId(WindowHandle window) override { return static_cast<uint32_t>(window); }
+
+  std::map<std::string, std::map<std::string, std::pair<uint32_t, std::string>>> keys;  // type and data by name
+  int openKeys = 0;
+  uint32_t platformId = 2, major = 6, ticks = 1000;
+  LocalTime now{2026, 12, 7, 14, 5, 9};
+  std::map<std::string, std::string> longForms;  // short -> long; others are their own if they exist
+  std::string commandLine, ownFolder;
+  bool lockFree = true;
+  std::vector<Box> boxes;
+  std::vector<std::string> started;  // "file|parameters"
+  uint32_t shellResult = 42;
+  int beeps = 0, polls = 0, openProcesses = 0;
+  std::map<std::string, WindowHandle> windows;  // by title
+  std::vector<WindowHandle> quits;
+  bool stubborn = false;  // windows ignore the request to quit
+
+ private:
+  std::vector<std::string> handles_;
+};
+
+// Cabinets by path; unpacking writes real files where the handler points. An entry named "\x12" stands for
+// the notice that the cabinet goes on in another.
+class FakeCabinet : public ICabinet {
+ public:
+  struct Entry {
+    std::string name, content;
+  };
+  std::map<std::string, std::vector<Entry>> cabinets;
+  bool IterateCabinet(const std::string& cabinet, const CabinetCallback& callback, uint32_t& lastError) override {
+    if (!cabinets.count(cabinet) || !fs::exists(NativePath(cabinet))) return (lastError = 2, false);
+    CabinetNotice info;
+    callback(SPFILENOTIFY_CABINETINFO, info);
+    for (const Entry& e : cabinets[cabinet]) {
+      CabinetNotice notice{e.name, static_cast<uint32_t>(e.content.size()), 0x5B87, 0x6000};  // 7.12.2025 12:00
+      if (e.name == "\x12") {
+        if ((lastError = callback(SPFILENOTIFY_NEEDNEWCABINET, notice)) != 0) return false;
+        continue;
+      }
+      uint32_t answer = callback(SPFILENOTIFY_FILEINCABINET, notice);
+      if (answer == FILEOP_ABORT) return (lastError = 995, false);
+      if (answer != FILEOP_DOIT) continue;
+      CabinetNotice done;
+      done.win32Error = std::ofstream(NativePath(notice.fullTargetName), std::ios::binary) << e.content ? 0 : 5;
+      if ((lastError = callback(SPFILENOTIFY_FILEEXTRACTED, done)) != 0) return false;
+    }
+    return true;
+  }
+  bool DosDateTimeToTime(uint16_t date, uint16_t time, LocalTime& t) override {
+    t = {1980 + (date >> 9), (date >> 5) & 15, date & 31, time >> 11, (time >> 5) & 63, (time & 31) * 2};
+    return true;
+  }
+};
+
+// A web host: answers by URL (https for the download, http for the size query).
+class FakeInternet : public IInternet {
+ public:
+  struct Response {
+    std::string status = "200", body, contentLength = "auto";  // "auto": the body's size; "": none
+    std::string lastModified = "Mon, 07 Dec 2026 10:00:00 GMT";
+    size_t failReadAfter = std::string::npos;
+    std::string contentRange;
+  };
+  std::map<std::string, Response> responses;
+  std::vector<std::string> opens;  // "wide|ansi agent access proxy" of each session
+  int openHandles = 0;
+
+  InternetHandle Open(bool wide, const std::string& agent, uint32_t access, const std::string& proxy, bool,
+                      uint32_t) override {
+    opens.push_back(std::string(wide ? "wide " : "ansi ") + agent + " " + std::to_string(access) + " " + proxy);
+    return New("session");
+  }
+  InternetHandle OpenUrl(bool, InternetHandle, const std::string& url, uint32_t, uintptr_t) override {
+    return responses.count(url) ? New(url) : 0;
+  }
+  bool ReadFile(InternetHandle file, char* buffer, uint32_t size, uint32_t& read) override {
+    auto& [key, offset] = handles_.at(file);
+    const Response& r = responses.at(key);
+    if (offset >= r.failReadAfter) return (read = 0, false);
+    read = static_cast<uint32_t>(std::min<size_t>({size, 8192, r.body.size() - offset, r.failReadAfter - offset}));
+    std::copy_n(r.body.data() + offset, read, buffer);
+    offset += read;
+    return true;
+  }
+  void CloseHandle(InternetHandle handle) override { openHandles -= handle && handles_.erase(handle); }
+  InternetHandle Connect(InternetHandle, const std::string& host, uint16_t) override { return New("http://" + host); }
+  InternetHandle OpenRequest(InternetHandle connection, const std::string&, const std::string& object,
+                             const std::string&, uint32_t) override {
+    return New(handles_.at(connection).first + object);
+  }
+  bool SetOption(InternetHandle, uint32_t, uint32_t) override { return true; }
+  bool SendRequest(InternetHandle request, const std::string&) override { return responses.count(handles_.at(request).first) > 0; }
+  bool QueryInfo(InternetHandle request, uint32_t level, uint32_t bufferSize, std::string& text) override {
+    const Response& r = responses.at(handles_.at(request).first);
+    text = level == HTTP_QUERY_STATUS_CODE     ? r.status
+           : level == HTTP_QUERY_LAST_MODIFIED ? r.lastModified
+           : level == HTTP_QUERY_CONTENT_RANGE ? r.contentRange
+           : r.contentLength == "auto"         ? std::to_string(r.body.size())
+                                               : r.contentLength;
+    if (!text.empty() && text.size() < bufferSize) return true;
+    return (text.clear(), false);
+  }
+  uint32_t LastError() override { return 12002; }
+
+ private:
+  InternetHandle New(const std::string& key) {
+    handles_[++next_] = {key, 0};
+    return (++openHandles, next_);
+  }
+  std::map<InternetHandle, std::pair<std::string, size_t>> handles_;  // key and read offset
+  InternetHandle next_ = 100;
+};
+
+// The window, which runs the main timer once and then the end timer if enabled; its progress box keeps the
+// texts printed and the navy bars of the latest picture.
+class FakeWindow : public IWindow, public ISurface {
+ public:
+  std::vector<std::string> statusHistory, texts;
+  std::string appCaption, statusCaption;
+  bool timers[2] = {false, false}, opens = true;
+  MousePointer pointer = MousePointer::Default;
+  std::vector<std::pair<double, double>> navy;
+  bool Covered(double x) const {
+    return std::any_of(navy.begin(), navy.end(), [x](auto bar) { return bar.first <= x && x < bar.second; });
+  }
+
+  bool ShowModal(IWindowEvents& events) override {
+    if (!opens) return false;
+    events.OnActivate();
+    if (timers[0]) events.OnMainTimer();
+    if (timers[1]) events.OnEndTimer();
+    return true;
+  }
+  void Unload() override {}
+  void SetCaption(Label label, const std::string& text) override {
+    if (label == Label::App) return void(appCaption = text);
+    statusHistory.push_back(statusCaption = text);
+  }
+  std::string Caption(Label label) override { return label == Label::App ? appCaption : statusCaption; }
+  void EnableTimer(Timer timer, bool enabled) override { timers[static_cast<int>(timer)] = enabled; }
+  void SetMousePointer(MousePointer p) override { pointer = p; }
+  void Pump() override {}
+  ISurface& StatusBox() override { return *this; }
+  int Width() override { return 5592; }
+  int Height() override { return 384; }
+  void SetForeColor(uint32_t) override {}
+  void SetBackColor(uint32_t) override {}
+  void MeasureText(const std::string& text, double& width, double& height) override {
+    width = 100.0 * static_cast<double>(text.size());
+    height = 195;
+  }
+  void SetDrawMode(DrawMode) override {}
+  void FillRect(double x1, double, double x2, double, uint32_t color) override {
+    if (color == kNavy) navy.push_back({x1, x2});
+  }
+  void PrintText(double, double, const std::string& text) override {
+    texts.push_back(text);
+    navy.clear();
+  }
+  void Refresh() override {}
+  void Clear() override { navy.clear(); }
+};
+
+// A whole machine: the updater in <tmp>\own, the temporary folder <tmp>\temp; a run of `product` installed in
+// <tmp>\app with its data in <tmp>\data, staging in <tmp>\temp\TyxNewVer.
+struct Harness {
+  TempDir dir;
+  StdFileSystem files{dir.Path("temp")};
+  FakeOs os;
+  FakeCabinet cabinet;
+  FakeInternet internet;
+  FakeWindow window;
+  FakeCrypto crypto;
+  Platform platform{files, os, os, os, os, os, cabinet, os, internet, crypto};
+  UpdateLog log{files, os, os, dir.Path("own")};
+  tyx::Run run;
+  Session session{run, platform, log, window, {}};
+
+  explicit Harness(const std::string& product = "Norva") {
+    for (const char* f : {"own/TyxUpdate.exe", "temp/.keep", "app/.keep", "data/.keep"}) dir.Write(f, "");
+    os.ownFolder = dir.Path("own");
+    run.gProduct = product;
+    run.gRegKey = "Software\\Tyx\\" + product;
+    run.cApp = product + ".exe";
+    run.gAppPath = dir.Path("app");
+    run.gDataPath = dir.Path("data");
+    run.gTempPath = dir.Path("temp");
+    run.gNewVerPath = dir.Path("temp\\TyxNewVer");
+    run.gCmdLine = "x";
+    run.gRegSubKey = "\\app";
+    os.Values(Key());
+  }
+  std::string Key() const { return run.gRegKey + run.gRegSubKey; }
+  void Cabinet(const std::string& relative, std::vector<FakeCabinet::Entry> entries) {  // at <tmp>\relative
+    dir.Write(relative, "MSCF");
+    cabinet.cabinets[dir.Path(relative)] = std::move(entries);
+  }
+  std::vector<std::string> LogMessages() const {  // without time stamps
+    std::vector<std::string> messages;
+    std::istringstream in(dir.Read("own/Update.log"));
+    for (std::string line; std::getline(in, line);) messages.push_back(line.substr(line.find(']') + 1));
+    for (std::string& m : messages) m.pop_back();  // the CR
+    return messages;
+  }
+};
+
+}  // namespace tyx::test

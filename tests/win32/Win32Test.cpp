@@ -1,0 +1,255 @@
+// The Win32 layer against Wine's real services.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "cabinet/CabFile.h"
+#include "cabinet/ExtractCab.h"
+#include "install/ExecCmd.h"
+#include "platform/RegistryAccess.h"
+#include "platform/VersionInfo.h"
+#include "platform/win32/Wide.h"
+#include "platform/win32/Win32Cabinet.h"
+#include "platform/win32/Win32CodePage.h"
+#include "platform/win32/Win32Dialogs.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32System.h"
+#include "platform/win32/Win32Window.h"
+#include "platform/win32/WinApi.h"
+#include "session/ProgressBar.h"
+
+namespace tyx::win32 {
+namespace {
+
+class Win32 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = files.TemporaryFolder() + "\\win32-test-" + files.GetTempName();
+    files.CreateFolder(root);
+  }
+  void TearDown() override { files.DeleteFolder(root, true); }
+  static std::string Fixture(const std::string& name) {  // the test cabinets the build made
+    std::string path = std::string("Z:") + std::getenv("TYX_FIXTURES") + "/" + name;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+  }
+  int32_t ErrorOf(const std::function<void()>& f) {
+    try {
+      f();
+    } catch (const ErrorRecord& e) {
+      error = e.Description();
+      return e.number;
+    }
+    return 0;
+  }
+  void Put(const std::string& name, const std::string& content, DWORD attributes = 0) {
+    ASSERT_TRUE(files.AppendBytes(root + "\\" + name, content));
+    if (attributes) SetFileAttributesW(Wide(root + "\\" + name).c_str(), attributes);
+  }
+  std::string Read(const std::string& name) {
+    std::string bytes;
+    files.ReadBytes(root + "\\" + name, bytes);
+    return bytes;
+  }
+
+  Win32CodePage codePage;
+  Win32FileSystem files;
+  Win32System system{codePage};
+  Win32Cabinet cabinet{codePage};
+  std::string root, error;
+};
+
+TEST_F(Win32, CabinetsUnpackOrFailWithTheSystemsText) {
+  const char kBadName[] = "The filename, directory name, or volume label syntax is incorrect.";
+  const struct {
+    const char *fixture, *error;  // "" for success, "?" for any text
+    std::vector<std::string> unpacked;
+  } cases[] = {{"simple.cab", "", {"notes.txt", "sub\\a.txt"}},
+               {"compressed.cab", "", {"big.bin", "notes.txt"}},
+               {"czech.cab", "", {"Účetní data.txt"}},  // the entry's name in the ANSI code page
+               {"evil.cab", kBadName, {}},
+               {"drive.cab", kBadName, {}},
+               {"missing.cab", "The system cannot find the file specified.", {}},
+               {"truncated.cab", "?", {}}, {"damaged.cab", "?", {}}, {"notacab.cab", "?", {}}, {"emptied.cab", "?", {}}};
+  for (const auto& c : cases) {
+    const std::string out = root + "\\" + files.GetTempName();
+    files.CreateFolder(out);
+    error.clear();
+    ErrorOf([&] { ExtractCab({cabinet, files, codePage, system}, Fixture(c.fixture), out); });
+    EXPECT_EQ(*c.error == '?' && !error.empty() ? "?" : error, c.error) << c.fixture;
+    for (const std::string& name : c.unpacked) EXPECT_TRUE(files.FileExists(out + "\\" + name)) << name;
+    EXPECT_FALSE(files.FileExists(out + "\\ok.txt") || files.FileExists(root + "\\evil.txt")) << c.fixture;
+  }
+  CabFile cab({cabinet, files, codePage, system});
+  cab.CabName = Fixture("simple.cab");
+  EXPECT_EQ(cab.FileCount(), 2);
+  const std::string xml = cab.GetXML("");
+  EXPECT_EQ(xml.rfind("<?xml version=\"1.0\"?><CABFILE CABFILENAME = '" + cab.CabName + "'><FILES><FILE>", 0), 0u);
+  EXPECT_NE(xml.find("<FULLNAME>sub\\a.txt</FULLNAME><NAME>a.txt</NAME>"), std::string::npos);
+}
+
+TEST_F(Win32, FileSystemErrorsAreTheScriptingNumbers) {
+  Put("new.exe", "new");
+  Put("old.exe", "old");
+  Put("ro.tmp", "r", FILE_ATTRIBUTE_READONLY);
+  Put("busy.exe", "busy");
+  HANDLE busy = CreateFileW(Wide(root + "\\busy.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const std::string r = root;
+  const struct {
+    std::function<void()> call;
+    int32_t number;
+  } cases[] = {
+      {[&] { files.CreateFolder(r); }, 58},
+      {[&] { files.CreateFolder(r + "\\a\\b"); }, 76},
+      {[&] { files.DeleteFolder(r + "\\none", true); }, 76},
+      {[&] { files.DeleteFile(r + "\\ro.tmp", false); }, 70},
+      {[&] { files.DeleteFile(r + "\\none.tmp", true); }, 53},
+      {[&] { files.CopyFile(r + "\\new.exe", r + "\\old.exe", false); }, 58},
+      {[&] { files.CopyFile(r + "\\new.exe", r + "\\busy.exe", true); }, 70},
+      {[&] { files.CopyFile(r + "\\new.exe", r + "\\no\\such.exe", true); }, 76},
+      {[&] { files.DeleteFile(r + "\\busy.exe", true); }, 70},
+      {[&] { files.MoveFile(r + "\\new.exe", r + "\\old.exe"); }, 58},
+      {[&] { files.MoveFile(r + "\\none.exe", r + "\\x.exe"); }, 53},
+      {[&] { files.CopyFile(r + "\\new.exe", r + "\\old.exe", true); }, 0},
+      {[&] { files.DeleteFile(r + "\\ro.tmp", true); }, 0},
+      {[&] { files.CreateFolder(r + "\\Účty"); }, 0},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(ErrorOf(cases[i].call), cases[i].number) << "case " << i;
+  CloseHandle(busy);
+  EXPECT_EQ(Read("old.exe"), "new");
+  EXPECT_TRUE(files.FolderExists(root + "\\Účty") && !files.FileExists(root + "\\ro.tmp"));
+  Put("log.txt", "a\r\n");
+  Put("log.txt", "b\r\n");
+  EXPECT_EQ(Read("log.txt"), "a\r\nb\r\n");
+  EXPECT_FALSE(files.AppendBytes(root + "\\no\\log.txt", "x"));
+  const std::string temp = files.GetTempName();
+  EXPECT_EQ(temp.substr(0, 3) + std::to_string(temp.size()), "rad12");
+  EXPECT_NE(temp, files.GetTempName());
+}
+
+TEST_F(Win32, CzechRegistryKeyAndTextRoundTripLongTextsAndNoKeyIsMade) {
+  EXPECT_EQ(GetACP(), 1250u);
+  const char kKey[] = "Software\\Tyx\\TestLayer\\c:/účetnictví/žluťoučký kůň";
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, codePage.ToAnsi(kKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr), ERROR_SUCCESS);
+  RegCloseKey(key);
+  Win32Registry registry{codePage};
+  Win32Dialogs dialogs;
+  RegistryAccess access{registry, codePage, dialogs};
+  for (const std::string& text : {std::string("proxy.účetní.cz:8080"), std::string(1000, 'a')}) {
+    ASSERT_TRUE(access.WriteRegValue(HKEY_CURRENT_USER_VALUE, kKey, "ProxyAdr", REG_SZ_TYPE, text));
+    RegValue value = std::string();
+    ASSERT_TRUE(access.ReadRegValue(HKEY_CURRENT_USER_VALUE, kKey, "ProxyAdr", REG_SZ_TYPE, value, false));
+    EXPECT_EQ(RegValueText(value), text);
+  }
+  wchar_t buffer[64];  // stored as Unicode by Wine, so the ANSI form reached it intact
+  DWORD size = sizeof buffer;
+  access.WriteRegValue(HKEY_CURRENT_USER_VALUE, kKey, "ProxyAdr", REG_SZ_TYPE, std::string("proxy.účetní.cz"));
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, Wide(kKey).c_str(), L"ProxyAdr", RRF_RT_REG_SZ, nullptr, buffer, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(Utf8(buffer), "proxy.účetní.cz");
+  const std::string none = "Software\\Tyx\\TestLayer\\none";
+  EXPECT_FALSE(access.WriteRegValue(HKEY_CURRENT_USER_VALUE, none, "NEWVER", REG_SZ_TYPE, std::string("0")));
+  EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, none.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tyx\\TestLayer");
+}
+
+TEST_F(Win32, FailedStartsAreNamedByTheShellsOwnCodeAndShortPathsMadeLong) {
+  Win32Shell shell(codePage);
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  files.CopyFile(Utf8(self), root + "\\locked.exe", true);
+  Put("plain.tyxnoassoc", "x");
+  // Opened without sharing, as a running installer or a virus scanner might.
+  HANDLE lock = CreateFileW(Wide(root + "\\locked.exe").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  const std::string cases[][2] = {{"\\missing.exe", "Soubor nebyl nalezen: "},
+                                  {"\\plain.tyxnoassoc", "Souboru není přiřazena žádná aplikace: "},
+                                  {"\\locked.exe", "Narušeno sdílení: "}};
+  for (const auto& [file, text] : cases) {
+    ProcessHandle process = 0;
+    EXPECT_EQ(ShellErrorText(shell.ShellExecute(root + file, "", false, process), root + file), text + root + file);
+  }
+  CloseHandle(lock);
+  const std::string folder = root + "\\Dlouhý název složky";
+  files.CreateFolder(folder);
+  wchar_t shortForm[MAX_PATH];
+  ASSERT_GT(GetShortPathNameW(Wide(folder).c_str(), shortForm, MAX_PATH), 0u);
+  EXPECT_NE(Utf8(shortForm), folder);
+  EXPECT_EQ(GetLongPath(system, Utf8(shortForm)) + "|" + GetLongPath(system, folder + "\\není"), folder + "|");
+}
+
+// Draws a quarter of the bar and Czech texts, then keeps the client area as the X server shows it (0xRRGGBB).
+class Drawing : public IWindowEvents {
+ public:
+  explicit Drawing(Win32Window& window) : window_(window) {}
+  void OnActivate() override { window_.SetCaption(Label::App, "Aktualizace aplikace Žluťoučký kůň"); }
+  void OnMainTimer() override {
+    window_.EnableTimer(Timer::Main, false);
+    window_.SetCaption(Label::Status, "Stažení souboru – čeština úplně");
+    ShowProgress(window_.StatusBox(), 0.25f, false);
+    for (int i = 0; i < 20; ++i, Sleep(20)) window_.Pump();
+    Capture(window_.Handle());
+    window_.Unload();
+  }
+  void OnEndTimer() override {}
+  bool OnCloseRequest() override { return true; }
+  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
+  int Dark(int left, int top, int right, int bottom) const {
+    int n = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = left; x < right; ++x) n += (At(x, y) >> 16) + ((At(x, y) >> 8) & 255) + (At(x, y) & 255) < 200;
+    return n;
+  }
+  std::vector<uint32_t> pixels;
+  int width = 0, height = 0;
+
+ private:
+  void Capture(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    width = client.right;
+    height = client.bottom;
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + static_cast<size_t>(width) * height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+  }
+  Win32Window& window_;
+};
+
+TEST(Win32Window, ProgressBarAndCzechTextReachTheScreen) {
+  Win32Dialogs dialogs;
+  Win32Window window(dialogs);
+  Drawing c(window);
+  window.EnableTimer(Timer::Main, true);
+  ASSERT_TRUE(window.ShowModal(c));
+  ASSERT_EQ(std::pair(c.width, c.height), std::pair(672, 369));
+  // picStatus: 2288, 3030 twips -> 152, 202 pixels; 373 x 26.
+  const int left = 152, top = 202, width = 373, row = top + 20;
+  int navy = 0;
+  for (int x = left; x < left + width; ++x) navy += c.At(x, row) == 0x000080;
+  EXPECT_NEAR(static_cast<double>(navy) / width, 0.25, 0.02);
+  EXPECT_EQ(std::pair(c.At(left + 5, row), c.At(left + width - 5, row)), std::pair(0x000080u, 0xFFFFFFu));
+  EXPECT_GT(c.Dark(left + width / 2 - 20, top + 2, left + width / 2 + 20, top + 24), 10);  // "25%"
+  EXPECT_GT(c.Dark(14, 30, 480, 55), 100);    // the heading
+  EXPECT_GT(c.Dark(152, 184, 525, 197), 40);  // the status line
+  EXPECT_EQ(c.At(5, 360), 0x5F9FCBu);         // the footer strip
+}
+
+}  // namespace
+}  // namespace tyx::win32
