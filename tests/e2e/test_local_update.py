@@ -29,9 +29,7 @@ def log_times(inst):
 def run_on_small_disk(folder, size, args):
     """Runs a Windows program with `folder` (keeping its files) on a tmpfs of `size`, in a mount namespace of
     its own; Wine's server opens the files, so it runs in there too. The folder's files come back after."""
-    env = dict(wine.environment(), WINESERVER=wine.wineserver_binary())
-    subprocess.run([env["WINESERVER"], "-k"], env=env, stderr=subprocess.DEVNULL)
-    subprocess.run([env["WINESERVER"], "-w"], env=env)
+    env = wine.environment_for_a_namespace()
     inner = ('set -e; d="$1"; mkdir -p "$d"; rm -rf "$d.was"; cp -a "$d" "$d.was"; mount -t tmpfs -o size="$2" tmpfs "$d"; '
              'cp -a "$d.was/." "$d"; rm -rf "$d.was"; "$WINESERVER" -p </dev/null >/dev/null 2>&1; shift 2; set +e; '
              '"$@" >/dev/null 2>&1; "$WINESERVER" -k; "$WINESERVER" -w; cp -a "$d" "$d.now"; umount "$d"; '

@@ -160,15 +160,11 @@ class WebHost:
 
 
 def run_in_namespace(command):
-    """Runs the command where the test hosts resolve to loopback and only the test CA is trusted. Wine's
-    sockets belong to its server, so the server runs in there too: one outside is stopped first, the one
-    inside at the end."""
+    """Runs the command where the test hosts resolve to loopback and only the test CA is trusted, with a Wine
+    server of its own in there, stopped at the end."""
     make_certificates()
     write_configs()
-    env = wine.environment()
-    env["WINESERVER"] = wine.wineserver_binary()
-    subprocess.run([env["WINESERVER"], "-k"], env=env, stderr=subprocess.DEVNULL)
-    subprocess.run([env["WINESERVER"], "-w"], env=env)
+    env = wine.environment_for_a_namespace()
     inner = ("set -e; ip link set lo up; mount --bind \"$1/hosts\" /etc/hosts; "
              "mount --bind \"$1/ca-bundle.crt\" /etc/ssl/certs/ca-certificates.crt; "
              "\"$WINESERVER\" -p </dev/null >/dev/null 2>&1; shift; set +e; \"$@\"; rc=$?; "

@@ -96,6 +96,15 @@ def cleanup():
         os.remove(STATE)
 
 
+def environment_for_a_namespace():
+    """The environment for running Wine inside a namespace of the test's own: Wine's server opens the files and
+    owns the sockets, so the one outside is stopped first, and the caller starts one ($WINESERVER) inside."""
+    env = dict(environment(), WINESERVER=wineserver_binary())
+    subprocess.run([env["WINESERVER"], "-k"], env=env, stderr=subprocess.DEVNULL)
+    subprocess.run([env["WINESERVER"], "-w"], env=env)
+    return env
+
+
 def run(args, timeout=None, capture_output=False):
     """Runs a Windows program. Its output goes through files, not pipes: the Wine services it may start
     live on and would keep a pipe open after it has ended. Wine makes the prefix if there is none yet."""
