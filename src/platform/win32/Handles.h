@@ -44,4 +44,21 @@ class FindHandle {
   HANDLE h_;
 };
 
+// A window's device context (the screen's for a null window), released when
+// the owner goes.
+class WindowDC {
+ public:
+  explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+  WindowDC(const WindowDC&) = delete;
+  WindowDC& operator=(const WindowDC&) = delete;
+  ~WindowDC() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
 }  // namespace tyx::win32

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/win32/Handles.h"
 #include "platform/win32/Wide.h"
 
 namespace tyx::win32 {
@@ -12,14 +13,13 @@ constexpr DWORD kPatternNotXorDest = 0x00A50065;  // PDxn: what R2_NOTXORPEN doe
 }  // namespace
 
 Win32Surface::Win32Surface(int widthTwips, int heightTwips) : widthTwips_(widthTwips), heightTwips_(heightTwips) {
-  HDC screen = GetDC(nullptr);
-  dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
+  WindowDC screen(nullptr);
+  dpi_ = GetDeviceCaps(screen.get(), LOGPIXELSX);
   if (dpi_ <= 0) dpi_ = 96;
   pixelWidth_ = Px(widthTwips);
   pixelHeight_ = Px(heightTwips);
-  dc_ = CreateCompatibleDC(screen);
-  bitmap_ = CreateCompatibleBitmap(screen, pixelWidth_, pixelHeight_);
-  ReleaseDC(nullptr, screen);
+  dc_ = CreateCompatibleDC(screen.get());
+  bitmap_ = CreateCompatibleBitmap(screen.get(), pixelWidth_, pixelHeight_);
   oldBitmap_ = static_cast<HBITMAP>(SelectObject(dc_, bitmap_));
   SetBkMode(dc_, TRANSPARENT);
   Clear();
@@ -82,9 +82,8 @@ void Win32Surface::Refresh() {
   shown_ = picture_;
   // Copied at once rather than through WM_PAINT, which costs several more
   // round trips to the Wine server.
-  HDC dc = GetDC(window_);
-  Paint(dc);
-  ReleaseDC(window_, dc);
+  WindowDC dc(window_);
+  Paint(dc.get());
 }
 
 void Win32Surface::Clear() {

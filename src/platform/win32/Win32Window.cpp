@@ -1,5 +1,6 @@
 #include "platform/win32/Win32Window.h"
 
+#include "platform/win32/Handles.h"
 #include "platform/win32/Wide.h"
 
 namespace tyx::win32 {
@@ -33,9 +34,8 @@ void Text(HDC dc, HFONT font, const RECT& r, const std::wstring& text, COLORREF 
 }  // namespace
 
 Win32Window::Win32Window(Win32Dialogs& dialogs) : dialogs_(dialogs) {
-  HDC screen = GetDC(nullptr);
-  dpi_ = GetDeviceCaps(screen, LOGPIXELSX) > 0 ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-  ReleaseDC(nullptr, screen);
+  WindowDC screen(nullptr);
+  dpi_ = GetDeviceCaps(screen.get(), LOGPIXELSX) > 0 ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
   headingFont_ = MakeFont(L"Arial", 15.75, true, dpi_);
   subheadingFont_ = MakeFont(L"Arial", 12, true, dpi_);
   footerFont_ = MakeFont(L"Arial", 8.25, false, dpi_);
@@ -125,9 +125,8 @@ void Win32Window::RepaintLabel(Label label) {
   // Drawn at once: through WM_PAINT, a change of the status line costs
   // several more round trips to the Wine server, and it changes twice for
   // every installed file.
-  HDC dc = GetDC(window_);
-  DrawStatusLabel(dc);
-  ReleaseDC(window_, dc);
+  WindowDC dc(window_);
+  DrawStatusLabel(dc.get());
 }
 
 RECT Win32Window::StatusLabel() const { return Twips(1148 + 1140, 2010 + 750, 5595, 195); }
