@@ -18,14 +18,14 @@ TEST(Install, Cases) {
   const std::string kDone = "Aktualizace provedena";
   struct Case {
     const char *what, *exe;  // exe: the installed executable's name
-    uint32_t platform;
+    uint32_t major;  // Windows' major version, 0: unknown
     Files installed, staged;
     const char* locked;  // a file of the application folder that cannot be written
     std::string status;
     Files app, backup;
     Lines logTail;  // the log's last lines
   } cases[] = {
-      {"Norva on NT 6", "Norva.exe", 2,
+      {"Norva on NT 6", "Norva.exe", 6,
        {{"Norva.exe", "old exe"}, {"readme.txt", "old"}, {"qendata.mdb", "data"}, {"TyxUpdate.exe", "old updater"}},
        {{"NorvaV.exe", "V"}, {"NorvaXP.exe", "XP"}, {"readme.txt", "new"}, {"TyxUpdate.exe", "new updater"},
         {"UPDATE.CAB", "package"}, {"Pack.Lst", "list"}},
@@ -37,17 +37,19 @@ TEST(Install, Cases) {
         "Pokus o zavření aplikace NorvaMon", "norvav.exe", "Zálohování souboru TyxUpdate.exe",
         "Kopírování souboru TyxUpdate.exe", "Zálohování souboru readme.txt", "Kopírování souboru readme.txt",
         "Zálohování datového souboru", kDone}},
-      {"unknown Windows: no build becomes the executable", "Norva.exe", 1, {{"Norva.exe", "old"}},
+      {"unknown Windows: no build becomes the executable", "Norva.exe", 0, {{"Norva.exe", "old"}},
        {{"NorvaXP.exe", "XP"}, {"NorvaV.exe", "V"}}, nullptr, kDone, {{"Norva.exe", "old"}, {"NorvaXP.exe", "XP"}},
        {}, {}},
-      {"another name", "kasa.exe", 2, {{"kasa.exe", "old kasa"}}, {{"NorvaV.exe", "V"}}, nullptr, kDone,
+      {"XP", "Norva.exe", 5, {{"Norva.exe", "old"}}, {{"NorvaXP.exe", "XP"}, {"NorvaV.exe", "V"}}, nullptr, kDone,
+       {{"Norva.exe", "XP"}}, {}, {}},
+      {"another name", "kasa.exe", 6, {{"kasa.exe", "old kasa"}}, {{"NorvaV.exe", "V"}}, nullptr, kDone,
        {{"kasa.exe", "V"}, {"Norva.exe", "-"}}, {{"kasa.exe", "old kasa"}},
        {"Přejmenování souboru Norva.exe na kasa.exe", "Zálohování datového souboru", kDone}},
-      {"another name without a new executable", "kasa.exe", 2, {{"kasa.exe", "old kasa"}}, {{"readme.txt", "r"}},
+      {"another name without a new executable", "kasa.exe", 6, {{"kasa.exe", "old kasa"}}, {{"readme.txt", "r"}},
        nullptr, "Chyba při aktualizaci!  (File not found)", {{"kasa.exe", "old kasa"}}, {}, {}},
-      {"a name differing only in case is no rename", "norva.exe", 2, {{"Norva.exe", "old"}}, {{"NorvaV.exe", "V"}},
+      {"a name differing only in case is no rename", "norva.exe", 6, {{"Norva.exe", "old"}}, {{"NorvaV.exe", "V"}},
        nullptr, kDone, {{"Norva.exe", "V"}}, {}, {}},
-      {"a locked target puts the previous version back", "Norva.exe", 2, {{"Norva.exe", "old"}, {"b.dll", "old b"}},
+      {"a locked target puts the previous version back", "Norva.exe", 6, {{"Norva.exe", "old"}, {"b.dll", "old b"}},
        {{"NorvaV.exe", "V"}, {"a.txt", "new a"}, {"b.dll", "new b"}, {"TyxUpdate.exe", "new updater"}}, "b.dll",
        "Chyba při aktualizaci!  (Permission denied)",
        {{"Norva.exe", "old"}, {"b.dll", "old b"}, {"a.txt", "-"}, {"NorvaV.exe", "-"}, {"TyxUpdateNew.exe", "-"}},
@@ -55,23 +57,23 @@ TEST(Install, Cases) {
        {"Chyba při aktualizaci!  (Permission denied)", "Odstranění souboru a.txt",
         "Odstranění souboru TyxUpdateNew.exe", "Obnovení souboru Norva.exe", "Odstranění souboru NorvaV.exe",
         "Předchozí verze obnovena"}},
-      {"a file is backed up once, with what was there before the run", "Norva.exe", 2,
+      {"a file is backed up once, with what was there before the run", "Norva.exe", 6,
        {{"Norva.exe", "old exe"}, {"qendata.mdb", "user's data"}},
        {{"Norva.exe", "plain"}, {"NorvaV.exe", "V"}, {"qendata.mdb", "package data"}}, nullptr, kDone,
        {{"Norva.exe", "V"}}, {{"Norva.exe", "old exe"}, {"qendata.mdb", "user's data"}}, {}},
-      {"the updater's log", "Norva.exe", 2, {{"Norva.exe", "old"}}, {{"NorvaV.exe", "V"}, {"Update.log", "x"}}, nullptr,
+      {"the updater's log", "Norva.exe", 6, {{"Norva.exe", "old"}}, {{"NorvaV.exe", "V"}, {"Update.log", "x"}}, nullptr,
        "Aktualizační soubor obsahuje nepřípustný soubor 'Update.log'. Aktualizace nebude provedena.",
        {{"Norva.exe", "old"}, {"OldVer", "-"}}, {}, {}},
-      {"the backup root", "Norva.exe", 2, {{"Norva.exe", "old"}}, {{"NorvaV.exe", "V"}, {"OLDVER", "x"}}, nullptr,
+      {"the backup root", "Norva.exe", 6, {{"Norva.exe", "old"}}, {{"NorvaV.exe", "V"}, {"OLDVER", "x"}}, nullptr,
        "Aktualizační soubor obsahuje nepřípustný soubor 'OLDVER'. Aktualizace nebude provedena.",
        {{"Norva.exe", "old"}, {"OldVer", "-"}}, {}, {}},
-      {"package files only", "Norva.exe", 2, {}, {{"update.inf", "x"}, {"pack.cab", "p"}}, nullptr, kDone,
+      {"package files only", "Norva.exe", 6, {}, {{"update.inf", "x"}, {"pack.cab", "p"}}, nullptr, kDone,
        {{"update.inf", "-"}}, {}, {"Kopírování souborů...", "Zálohování datového souboru", kDone}},
   };
   for (Case& c : cases) {
     test::Harness h;
     h.run.cApp = c.exe;
-    h.os.platformId = c.platform;
+    h.os.major = c.major;
     h.os.windows["NorvaMon"] = 501;
     for (auto& [name, content] : c.installed) h.dir.Write("app/" + name, content);
     for (auto& [name, content] : c.staged) h.dir.Write("temp/TyxNewVer/" + name, content);

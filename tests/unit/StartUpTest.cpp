@@ -49,9 +49,10 @@ TEST(StartUp, IdentifiesTheProductByProbeOrRegistry) {
     const char* typ;
     std::string product, app;  // app "": identification fails
     Lines log;                 // "@" stands for the application folder's value base
+    bool emptyCommandLine = false;  // then the updater's own folder is the data and the application folder
   } cases[] = {
       {{"Norva.exe", "NorvaPro.exe"}, "", nullptr, "Norva", "Norva.exe", {}},  // catalogue order
-      {{"TalvikProV.exe"}, "", nullptr, "TalvikPro", "TalvikPro.exe", {}},     // one build is enough
+      {{"TalvikProV.exe"}, "", nullptr, "TalvikPro", "TalvikPro.exe", {}, true},  // one build is enough
       {{"kasa.exe"}, " kasa ", "Norva ", "Norva", "kasa.exe", {}},
       {{"kasa.exe", "NorvaV.exe"}, "kasa", "Bremo", "Norva", "Norva.exe", {}},
       {{"kasa.exe", "NorvaV.exe", "Norva.exe"}, "kasa", "Norva", "Norva", "Norva.exe", {}},  // stale values
@@ -65,12 +66,14 @@ TEST(StartUp, IdentifiesTheProductByProbeOrRegistry) {
   };
   for (Case& c : cases) {
     test::Harness h;
-    std::string base = h.dir.Path("app");
+    const std::string folder = c.emptyCommandLine ? "own" : "app";
+    std::string base = h.dir.Path(folder);
     std::replace(base.begin(), base.end(), '\\', '/');
-    for (const std::string& f : c.files) h.dir.Write("app/" + f, "");
+    for (const std::string& f : c.files) h.dir.Write(folder + "/" + f, "");
     if (!c.exe.empty()) h.os.SetText("Software\\Tyx\\", base + "/exe", c.exe);
     if (c.typ) h.os.SetText("Software\\Tyx\\", base + "/typ", c.typ);
-    h.os.commandLine = h.dir.Path("data") + "," + h.dir.Path("app") + ",whatever.exe";
+    if (!c.emptyCommandLine) h.os.commandLine = h.dir.Path("data") + "," + h.dir.Path("app") + ",whatever.exe";
+    else h.os.longForms[h.dir.Path("temp")] = "";  // a temporary folder without a long form is taken as it is
     auto run = StartUp(h.platform, h.log);
     EXPECT_EQ(run ? run->gProduct + run->cApp : "", c.product + c.app);
     for (std::string& line : c.log) {
@@ -79,8 +82,8 @@ TEST(StartUp, IdentifiesTheProductByProbeOrRegistry) {
     }
     EXPECT_EQ(h.LogMessages(), c.log) << c.app;
     EXPECT_EQ(h.os.openKeys, 0);
-    if (c.product == "TalvikPro") {  // the run's folders and key
-      EXPECT_EQ(run->gRegKey + run->gRegSubKey, "Software\\Tyx\\TalvikPro\\" + base);
+    if (c.emptyCommandLine) {  // the run's folders and key
+      EXPECT_EQ(run->gRegKey + run->gRegSubKey + run->gDataPath, "Software\\Tyx\\TalvikPro\\" + base + h.dir.Path("own"));
       EXPECT_EQ(run->gNewVerPath, h.dir.Path("temp") + "\\TyxNewVer");
     }
   }

@@ -13,6 +13,7 @@
 #include "platform/win32/Win32CodePage.h"
 #include "platform/win32/Win32Dialogs.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32System.h"
@@ -180,6 +181,19 @@ TEST_F(Win32, FailedStartsAreNamedByTheShellsOwnCodeAndShortPathsMadeLong) {
   ASSERT_GT(GetShortPathNameW(Wide(folder).c_str(), shortForm, MAX_PATH), 0u);
   EXPECT_NE(Utf8(shortForm), folder);
   EXPECT_EQ(GetLongPath(system, Utf8(shortForm)) + "|" + GetLongPath(system, folder + "\\není"), folder + "|");
+}
+
+DWORD WINAPI SecondRun(void*) { return Win32Process().WaitForRunLock(100); }
+
+TEST(Win32Process, OneRunAtATime) {
+  Win32Process first;
+  ASSERT_TRUE(first.WaitForRunLock(0));
+  HANDLE second = CreateThread(nullptr, 0, SecondRun, nullptr, 0, nullptr);
+  DWORD taken = 2;
+  WaitForSingleObject(second, INFINITE);
+  GetExitCodeThread(second, &taken);
+  CloseHandle(second);
+  EXPECT_EQ(taken, 0u);
 }
 
 // Draws a quarter of the bar and Czech texts, then keeps the client area as the X server shows it (0xRRGGBB).
