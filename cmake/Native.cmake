@@ -145,7 +145,7 @@ ExternalProject_Add(fuzzers
   CMAKE_ARGS -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
   INSTALL_COMMAND ""
   BUILD_ALWAYS ON)
-foreach(target command_line cabinet_names package_inf)
+foreach(target cabinet_names package_inf)
   add_test(NAME fuzz.${target} COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/fuzz/run_fuzzers.py
            ${CMAKE_BINARY_DIR}/fuzz ${target})
   set_tests_properties(fuzz.${target} PROPERTIES LABELS fuzz)
