@@ -66,18 +66,13 @@ class WebUpdate(WineTestCase):
         self.assertEqual(marker_of(inst.read("Norva.exe")), b"old")
 
     def test_failed_downloads_leave_the_window_open_and_change_nothing(self):
-        """Missing file; body cut off; server error with a size beyond 32 bits; an untrusted certificate after a
-        slow size query. The window stays open: the test closes it as the user would."""
-        rows = [("web-404", "NorvaLite", "2", ",beta", "Požadovaný soubor nebyl nalezen",
-                 f"Doména {NORVA}, cesta /tyx/norvalite/betaall/update.cab"),
-                ("web-cut", "Bremo", "1", "", "Soubor nebyl stažen celý (5004 z 100000 bajtů)\t3",
-                 "Velikost souboru nebyla zjištěna. (Type mismatch)"),
-                ("web-500", "Bremo", "1", ",Beta", "Server odpověděl stavem HTTP 500\t3",
-                 "Velikost souboru nebyla zjištěna. (Overflow)"),
-                ("web-rogue", "Talvik", "1", "", "Nelze navázat připojení k internetu", None)]
-        for name, product, kind, channel, failure, line in [r for r in rows if not EMULATED or r[0] == "web-cut"]:
+        """A missing file; a host whose certificate comes from a CA nobody trusts. The window stays open: the test
+        closes it as the user would."""
+        rows = [("web-404", "NorvaLite", "2", ",beta", "Požadovaný soubor nebyl nalezen", None),
+                ("web-rogue", "Talvik", "1", "", "Nelze navázat připojení k internetu", "/tyx/talvik/newver/update.cab")]
+        for name, product, kind, channel, failure, published in [r for r in rows if not EMULATED or r[0] == "web-rogue"]:
             with self.subTest(name):
-                inst, _ = self.web(name, product, {"NEWVERTYPE": kind})
+                inst, _ = self.web(name, product, {"NEWVERTYPE": kind}, published)
                 updater = background([os.path.join(inst.own, "TyxUpdate.exe"), inst.command_line() + channel])
                 wait_until(lambda: failure in inst.log(), 600)
                 self.assertIn(failure, inst.log())
@@ -85,11 +80,6 @@ class WebUpdate(WineTestCase):
                 closer = wine.run([os.path.join(BUILD, "DismissBox.exe"), "/close", "TyxUpdate - aktualizace", "30"],
                                   capture_output=True)
                 self.assertEqual((closer.returncode, updater.wait(timeout=60)), (0, 0))
-                log = inst.log()
-                if line:
-                    self.assertIn(line, log)
-                else:
-                    self.assertFalse(any(x.startswith("Velikost souboru nebyla") for x in log), log)
                 self.assertEqual(read(os.path.join(inst.data, "update.cab")), b"an older package")
                 self.assertFalse(os.path.exists(os.path.join(USER_TEMP, "update.cab")))
                 self.assertEqual((marker_of(inst.read(f"{product}.exe")), inst.backups()), (b"old", []))

@@ -5,24 +5,22 @@
                                    unittest modules in a namespace of their own (unshare) where the test host
                                    names resolve to loopback and only the test CA is trusted
 run_in_namespace() does the same for any command (the demo's web update).
-Inside, WebHost() starts nginx (HTTPS on 443, plain HTTP on 80), tinyproxy on 127.0.0.1:8888 and a small
-misbehaving server, and stops them again.
+Inside, WebHost() starts nginx (HTTPS on 443, plain HTTP on 80) and tinyproxy on 127.0.0.1:8888, and stops
+them again.
 """
 import os
 import shutil
 import signal
 import socket
-import ssl
 import subprocess
 import sys
-import threading
 import time
 
 import wine
 
 WORK = os.path.join(os.environ.get("TYX_WORK") or os.path.join(os.getcwd(), "e2e"), "webhost")
-NORVA, TALVIK, BREMO = "norva.tyx.test", "talvik.tyx.test", "bremo.tyx.test"
-ADDRESSES = {NORVA: "127.0.0.1", TALVIK: "127.0.0.3", BREMO: "127.0.0.2"}
+NORVA, TALVIK = "norva.tyx.test", "talvik.tyx.test"
+ADDRESSES = {NORVA: "127.0.0.1", TALVIK: "127.0.0.3"}
 DOCROOT = os.path.join(WORK, "www")
 ACCESS_LOG = os.path.join(WORK, "nginx-access.log")
 PROXY_LOG = os.path.join(WORK, "tinyproxy.log")
@@ -38,7 +36,7 @@ def make_certificates():
     for ca in ("ca", "rogue-ca"):
         openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "30", "-subj", f"/CN=TyxUpdate {ca}",
                 "-keyout", f"{WORK}/{ca}.key", "-out", f"{WORK}/{ca}.crt")
-    for host in (NORVA, TALVIK, BREMO):
+    for host in (NORVA, TALVIK):
         ca = "rogue-ca" if host == TALVIK else "ca"
         openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", f"/CN={host}", "-keyout", f"{WORK}/{host}.key",
                 "-out", f"{WORK}/{host}.csr")
@@ -63,58 +61,15 @@ http {{
     listen 127.0.0.1:80; listen 127.0.0.1:443 ssl; server_name {NORVA}; root {DOCROOT};
     ssl_certificate {WORK}/{NORVA}.crt; ssl_certificate_key {WORK}/{NORVA}.key;
   }}
+  server {{
+    listen {ADDRESSES[TALVIK]}:80; listen {ADDRESSES[TALVIK]}:443 ssl; server_name {TALVIK}; root {DOCROOT};
+    ssl_certificate {WORK}/{TALVIK}.crt; ssl_certificate_key {WORK}/{TALVIK}.key;
+  }}
 }}
 """)
     with open(f"{WORK}/tinyproxy.conf", "w") as f:
         f.write(f"User root\nGroup root\nPort 8888\nListen 127.0.0.1\nTimeout 60\nLogFile \"{PROXY_LOG}\"\n"
                 "LogLevel Connect\nMaxClients 10\nConnectPort 443\n")
-
-
-class Misbehaving:
-    """HTTPS and HTTP on one address with faults by path: a body cut off, a server error, a size query
-    without Content-Length or with one beyond 2^31; or (`slow`) a size query answered after two seconds."""
-
-    def __init__(self, address, host, slow=False):
-        self.slow, self.sockets = slow, []
-        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        context.load_cert_chain(f"{WORK}/{host}.crt", f"{WORK}/{host}.key")
-        for port, wrap in ((443, context), (80, None)):
-            self.sockets.append(socket.create_server((address, port)))
-            self.sockets[-1].settimeout(0.5)
-            threading.Thread(target=self.serve, args=(self.sockets[-1], wrap), daemon=True).start()
-
-    def serve(self, listener, context):
-        while listener.fileno() >= 0:
-            try:
-                threading.Thread(target=self.answer, args=(listener.accept()[0], context), daemon=True).start()
-            except (socket.timeout, OSError):
-                continue
-
-    def answer(self, conn, context):
-        try:
-            conn = context.wrap_socket(conn, server_side=True) if context else conn
-            request = b""
-            while b"\r\n\r\n" not in request:
-                chunk = conn.recv(4096)
-                if not chunk:
-                    return
-                request += chunk
-            conn.sendall(self.response(request.split(b" ")[1].decode(), context is not None))
-        except (OSError, ssl.SSLError):
-            pass
-        finally:
-            conn.close()
-
-    def response(self, path, https):
-        if not https and self.slow:
-            time.sleep(2)
-            return b"HTTP/1.0 200 OK\r\nContent-Length: 5004\r\n\r\n"
-        if not https:  # the size query
-            return (b"HTTP/1.0 200 OK\r\nContent-Length: 3000000000\r\n\r\n" if "beta" in path else
-                    b"HTTP/1.0 200 OK\r\nConnection: close\r\n\r\n" + b"x" * 100)
-        if "beta" in path:
-            return b"HTTP/1.1 500 Internal Server Error\r\nContent-Length: 5\r\nConnection: close\r\n\r\noops!"
-        return b"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\nConnection: close\r\n\r\nMSCF" + b"\0" * 5000
 
 
 class WebHost:
@@ -126,7 +81,6 @@ class WebHost:
         quiet = {"stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
         self.processes = [subprocess.Popen(["nginx", "-c", f"{WORK}/nginx.conf", "-p", WORK], **quiet),
                           subprocess.Popen(["tinyproxy", "-d", "-c", f"{WORK}/tinyproxy.conf"], **quiet)]
-        self.misbehaving = [Misbehaving(ADDRESSES[BREMO], BREMO), Misbehaving(ADDRESSES[TALVIK], TALVIK, slow=True)]
         for port in (443, 80, 8888):
             for _ in range(100):
                 try:
@@ -149,8 +103,6 @@ class WebHost:
             return f.read()
 
     def __exit__(self, *exc):
-        for s in sum((m.sockets for m in self.misbehaving), []):
-            s.close()
         for p in self.processes:
             p.send_signal(signal.SIGTERM)
             try:
