@@ -89,24 +89,6 @@ class LocalUpdate(WineTestCase):
         self.assertIn("Pokus o zavření aplikace Kartotéka Norva", inst.log())
         self.assertEqual(inst.log()[-1], DONE)
 
-    def test_full_temporary_disk(self):
-        """The temporary folder on a 4 MB tmpfs."""
-        rows = [("unpacks-beyond", {"NorvaV.exe": stub(b"V"), "zeros.bin": bytes(8 << 20)},
-                 "Chyba při rozbalování souborů!  (There is not enough space on the disk.)"),
-                ("copy-beyond", {"NorvaV.exe": stub(b"V"), "noise.bin": os.urandom(6 << 20)},
-                 "Aktualizační soubor 'update.cab' nelze připravit k rozbalení (Disk full)"),
-                ("fits", None, DONE)]
-        for name, files, last in rows:
-            with self.subTest(name):
-                inst = self.local(f"full-{name}", "Norva", files)
-                temp = os.path.join(inst.root, "temp")
-                os.makedirs(temp, exist_ok=True)
-                self.on_small_disk(temp, "4m")
-                inst.run(inst.command_line(), temp=temp)
-                self.assertEqual(inst.log()[-1], last)
-                self.assertEqual(marker_of(inst.read("Norva.exe")), b"V" if last == DONE else b"old")
-                self.assertNotIn("update.cab", os.listdir(temp) if name == "copy-beyond" else [], "no partial copy")
-
     def test_application_folder_that_cannot_be_written_is_left_alone(self):
         inst = self.local("protected", "Norva")
         subprocess.run(["chattr", "+i", inst.app], check=True)

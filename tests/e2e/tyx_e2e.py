@@ -78,13 +78,9 @@ class Installation:
         root = os.path.join(self.app, "OldVer")
         return [os.path.join(root, d) for d in sorted(os.listdir(root))] if os.path.isdir(root) else []
 
-    def run(self, command_line, timeout=600, temp=None):
+    def run(self, command_line, timeout=600):
         """Runs the updater to its end, which must be 0."""
-        exe = os.path.join(self.own, "TyxUpdate.exe")
-        # Wine takes TEMP from the registry, but a program inherits its parent's.
-        args = ["cmd", "/c", f"set TMP={win(temp)}&& set TEMP={win(temp)}&& {win(exe)} {command_line}"] if temp \
-            else [exe, command_line]
-        result = wine.run(args, timeout=timeout, capture_output=True)
+        result = wine.run([os.path.join(self.own, "TyxUpdate.exe"), command_line], timeout=timeout, capture_output=True)
         assert result.returncode == 0, f"TyxUpdate.exe ended with {result.returncode}: {result.stderr[-2000:]}"
 
     def run_killed(self, command_line, when, timeout=900):

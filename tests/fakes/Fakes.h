@@ -83,21 +83,15 @@ class StdFileSystem : public IFileSystem {
     if (Locked(path)) Fail(70, "Permission denied");
     if (!fs::remove(NativePath(path))) Fail(53, "File not found");
   }
-  void DeleteFolder(const std::string& path, bool) override {
-    if (Locked(path)) Fail(70, "Permission denied");
-    if (!fs::remove_all(NativePath(path))) Fail(76, "Path not found");
-  }
-  void CopyFile(const std::string& source, const std::string& destination, bool overwrite) override {
-    if (!fs::is_regular_file(NativePath(source))) Fail(53, "File not found");
-    if (!fs::is_directory(NativePath(destination).parent_path())) Fail(76, "Path not found");
-    if (fs::exists(NativePath(destination)) && !overwrite) Fail(58, "File already exists");
+  void DeleteFolder(const std::string& path, bool) override { fs::remove_all(NativePath(path)); }
+  void CopyFile(const std::string& source, const std::string& destination, bool) override {
     if (Locked(destination)) Fail(70, "Permission denied");
     fs::copy_file(NativePath(source), NativePath(destination), fs::copy_options::overwrite_existing);
+    if (fs::file_size(NativePath(destination)) <= writeLimit) return;
+    fs::resize_file(NativePath(destination), writeLimit);  // cut short, as a full disk leaves it
+    Fail(61, "Disk full");
   }
   void MoveFile(const std::string& source, const std::string& destination) override {
-    if (Locked(source)) Fail(70, "Permission denied");
-    if (!fs::exists(NativePath(source))) Fail(53, "File not found");
-    if (fs::exists(NativePath(destination))) Fail(58, "File already exists");
     fs::rename(NativePath(source), NativePath(destination));
   }
   std::vector<std::string> Files(const std::string& folder) override { return Names(folder, false); }
@@ -127,7 +121,7 @@ class StdFileSystem : public IFileSystem {
     return bytes;
   }
   uintptr_t CreateForWrite(const std::string& path) override {
-    FILE* f = Locked(path) ? nullptr : std::fopen(NativePath(path).c_str(), "wb");
+    FILE* f = std::fopen(NativePath(path).c_str(), "wb");
     openFiles += f != nullptr;
     return reinterpret_cast<uintptr_t>(f);
   }
@@ -140,7 +134,7 @@ class StdFileSystem : public IFileSystem {
   void Close(uintptr_t file) override { openFiles -= std::fclose(reinterpret_cast<FILE*>(file)) == 0; }
 
   int openFiles = 0;
-  uint32_t writeLimit = UINT32_MAX;  // bytes the disk takes before it is full
+  uint32_t writeLimit = UINT32_MAX;  // bytes the disk takes before it is full (for a write or a copy)
   std::vector<std::string> locked;   // paths whose writes and deletes fail with "Permission denied"
 
  private:
@@ -149,7 +143,6 @@ class StdFileSystem : public IFileSystem {
   }
   bool Locked(const std::string& path) const { return std::count(locked.begin(), locked.end(), path) > 0; }
   static std::vector<std::string> Names(const std::string& folder, bool folders) {
-    if (!fs::is_directory(NativePath(folder))) Fail(76, "Path not found");
     std::vector<std::string> names;
     for (auto& e : fs::directory_iterator(NativePath(folder)))
       if (folders ? e.is_directory() && !e.is_symlink() : e.is_regular_file()) names.push_back(e.path().filename());
@@ -169,8 +162,7 @@ class FakeCrypto : public ICrypto {
     return !error;
   }
   bool VerifySignature(const std::string&, const std::string& signature) override { return signature == "good"; }
-  bool SignedPackagesOnly() override { return signedOnly; }
-  bool signedOnly = false;
+  bool SignedPackagesOnly() override { return false; }
 };
 
 // The registry, Windows' version and clock, the code page, the process, message boxes and the shell. A
@@ -288,9 +280,7 @@ class FakeCabinet : public ICabinet {
   };
   std::map<std::string, std::vector<Entry>> cabinets;
   bool IterateCabinet(const std::string& cabinet, const CabinetCallback& callback, uint32_t& lastError) override {
-    if (!cabinets.count(cabinet) || !fs::exists(NativePath(cabinet))) return (lastError = 2, false);
-    CabinetNotice info;
-    callback(SPFILENOTIFY_CABINETINFO, info);
+    if (!cabinets.count(cabinet)) return (lastError = 2, false);
     for (const Entry& e : cabinets[cabinet]) {
       CabinetNotice notice{e.name, static_cast<uint32_t>(e.content.size()), 0x5B87, 0x6000};  // 7.12.2025 12:00
       if (e.name == "\x12") {
@@ -298,7 +288,6 @@ class FakeCabinet : public ICabinet {
         continue;
       }
       uint32_t answer = callback(SPFILENOTIFY_FILEINCABINET, notice);
-      if (answer == FILEOP_ABORT) return (lastError = 995, false);
       if (answer != FILEOP_DOIT) continue;
       CabinetNotice done;
       done.win32Error = std::ofstream(NativePath(notice.fullTargetName), std::ios::binary) << e.content ? 0 : 5;
@@ -371,8 +360,8 @@ class FakeInternet : public IInternet {
   InternetHandle next_ = 100;
 };
 
-// The window, which runs the main timer once and then the end timer if enabled; its progress box keeps the
-// texts printed and the navy bars of the latest picture.
+// The window, which runs the main timer once if enabled; its progress box keeps the texts printed and the navy
+// bars drawn since it was last cleared.
 class FakeWindow : public IWindow, public ISurface {
  public:
   std::vector<std::string> statusHistory, texts;
@@ -388,7 +377,6 @@ class FakeWindow : public IWindow, public ISurface {
     if (!opens) return false;
     events.OnActivate();
     if (timers[0]) events.OnMainTimer();
-    if (timers[1]) events.OnEndTimer();
     return true;
   }
   void Unload() override {}
@@ -415,7 +403,6 @@ class FakeWindow : public IWindow, public ISurface {
   }
   void PrintText(double, double, const std::string& text) override {
     texts.push_back(text);
-    navy.clear();
   }
   void Refresh() override {}
   void Clear() override { navy.clear(); }

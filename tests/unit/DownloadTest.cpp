@@ -144,9 +144,9 @@ TEST(SourceDecision, TypeProxyChannelAndTheLocalPackage) {
     h.run.gChannel = c.channel;
     if (c.type) h.os.SetText(h.Key(), "NEWVERTYPE", c.type);
     if (c.proxy) h.os.SetText(h.Key(), "Proxy", c.proxy);
-    if (std::string(c.product) == "Bremo") {  // a package that cannot be copied
-      h.dir.Write("data/update.cab", "MSCF");
-      h.files.locked.push_back(h.run.gTempPath + "\\update.cab");
+    if (std::string(c.product) == "Bremo") {  // a package the temporary folder has no room for
+      h.dir.Write("data/update.cab", "MSCF and more");
+      h.files.writeLimit = 4;
     }
     UpdateProduct(h.session);
     const Lines log = h.LogMessages();
@@ -158,11 +158,11 @@ TEST(SourceDecision, TypeProxyChannelAndTheLocalPackage) {
       continue;
     }
     const std::string shown = h.run.gProduct == "Bremo"
-        ? "Aktualizační soubor 'update.cab' nelze připravit k rozbalení (Permission denied)" : kMissing;
+        ? "Aktualizační soubor 'update.cab' nelze připravit k rozbalení (Disk full)" : kMissing;
     EXPECT_EQ(log, (Lines{"Typ aktualizace: 0", shown}));
     EXPECT_EQ(h.window.statusCaption, shown);
     EXPECT_TRUE(h.window.timers[1]);
-    EXPECT_FALSE(h.dir.Exists("temp/update.cab"));  // a stale package never survives
+    EXPECT_FALSE(h.dir.Exists("temp/update.cab"));  // neither a stale package nor a partial copy survives
   }
 }
 

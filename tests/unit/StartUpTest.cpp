@@ -173,18 +173,8 @@ TEST(Registry, ValuesOfEveryTypeAndLengthAndTheErrorBoxes) {
   EXPECT_EQ(h.os.openKeys, 0);
 }
 
-TEST(System, VersionLongPathAndTheLog) {
+TEST(System, LongPathAndTheLog) {  // Windows' version: the rows of Verify and Install
   test::Harness h;
-  const struct {
-    uint32_t platform, major;
-    bool nt5, nt6;
-  } versions[] = {{1, 4, false, false}, {2, 4, false, false}, {2, 5, true, false}, {2, 6, false, true},
-                  {2, 11, false, true}, {2, 0, false, false}};  // major 0: the call failed
-  for (const auto& v : versions) {
-    h.os.platformId = v.platform;
-    h.os.major = v.major;
-    EXPECT_EQ(std::pair(IsWinNT5(h.os), IsWinNT6(h.os)), std::pair(v.nt5, v.nt6)) << v.platform << "." << v.major;
-  }
   const std::string deep = "C:\\" + std::string(300, 'd');
   h.os.longForms = {{"C:\\PROGRA~1", "C:\\Program Files"}, {"C:\\DEEP~1", deep}};
   EXPECT_EQ(GetLongPath(h.os, "C:\\PROGRA~1") + GetLongPath(h.os, h.dir.Path("missing")), "C:\\Program Files");
