@@ -23,11 +23,11 @@ class LocalUpdate(WineTestCase):
 
     def on_small_disk(self, folder, size):
         """`folder`, its files kept, on a tmpfs of `size` until the test ends."""
-        subprocess.run(["umount", "-q", folder], stderr=subprocess.DEVNULL)  # left by a killed run
+        subprocess.run(["umount", "-q", "-l", folder], stderr=subprocess.DEVNULL)  # left by a killed run
         kept = tempfile.mkdtemp(dir=os.path.dirname(folder))
         shutil.copytree(folder, kept, dirs_exist_ok=True)
         subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", folder], check=True)
-        self.addCleanup(subprocess.run, ["umount", folder])
+        self.addCleanup(subprocess.run, ["umount", "-l", folder])  # Wine's server may still hold a file there
         shutil.copytree(kept, folder, dirs_exist_ok=True)
 
     def with_old_files(self, name, product, files, **kwargs):

@@ -183,5 +183,5 @@ class WineTestCase(unittest.TestCase):
 
         def texts():
             process.wait(timeout=seconds + 30)
-            return [line.split("|", 1)[1] for line in read(record, "r").splitlines()]
+            return [line.split("|", 1)[1] for line in read(record).decode("utf-16-le").splitlines()]
         return texts

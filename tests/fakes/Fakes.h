@@ -58,9 +58,10 @@ class TempDir {  // lower case: the command line is lower-cased, and so are the 
     fs::create_directories(Native(relative).parent_path());
     std::ofstream(Native(relative), std::ios::binary) << content;
   }
-  std::string Read(const std::string& relative) const {
+  std::string Read(const std::string& relative) const { return Bytes(Native(relative)); }
+  static std::string Bytes(const fs::path& file) {  // "" for a missing one
     std::stringstream s;
-    s << std::ifstream(Native(relative), std::ios::binary).rdbuf();
+    s << std::ifstream(file, std::ios::binary).rdbuf();
     return s.str();
   }
   bool Exists(const std::string& relative) const { return fs::exists(Native(relative)); }
@@ -106,19 +107,12 @@ class StdFileSystem : public IFileSystem {
     return !Locked(path) && std::ofstream(NativePath(path), std::ios::binary | std::ios::app) << bytes;
   }
   bool ReadBytes(const std::string& path, std::string& bytes) override {
-    std::ifstream in(NativePath(path), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    bytes = s.str();
-    return static_cast<bool>(in);
+    bytes = TempDir::Bytes(NativePath(path));
+    return fs::is_regular_file(NativePath(path));
   }
   std::string ReadFile(const std::string& path, size_t maxBytes) override {
-    std::ifstream in(NativePath(path), std::ios::binary);
-    if (!in) Fail(53, "File not found");
-    std::string bytes(maxBytes, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(maxBytes));
-    bytes.resize(static_cast<size_t>(in.gcount()));
-    return bytes;
+    if (!fs::is_regular_file(NativePath(path))) Fail(53, "File not found");
+    return TempDir::Bytes(NativePath(path)).substr(0, maxBytes);
   }
   uintptr_t CreateForWrite(const std::string& path) override {
     FILE* f = std::fopen(NativePath(path).c_str(), "wb");

@@ -1,5 +1,5 @@
 // Presses OK on message boxes for the end-to-end runs: waits for boxes with the given title, records
-// "title|text" of each in the record file (UTF-8) and closes it. Ends after `count` boxes or `seconds`.
+// "title|text" of each in the record file (UTF-16LE) and closes it. Ends after `count` boxes or `seconds`.
 //   DismissBox.exe TITLE COUNT SECONDS RECORD
 // Or closes a top-level window as its user would, asking again until it has gone (a window may ignore the
 // request while it is busy):
@@ -33,14 +33,11 @@ int wmain(int argc, wchar_t** argv) {
     GetDlgItemTextW(found, 0xFFFF, text, 2048);
     std::wstring line = std::wstring(title) + L"|" + text;
     for (wchar_t& c : line) c = c == L'\r' || c == L'\n' ? L' ' : c;
-    std::string utf8(line.size() * 3, '\0');
-    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(),
-                                    static_cast<int>(utf8.size()), nullptr, nullptr));
-    utf8 += "\n";
+    line += L"\n";
     HANDLE h = CreateFileW(argv[4], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0,
                            nullptr);
     DWORD written = 0;
-    WriteFile(h, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    WriteFile(h, line.data(), static_cast<DWORD>(line.size() * sizeof(wchar_t)), &written, nullptr);
     CloseHandle(h);
     PostMessageW(found, WM_COMMAND, IDOK, 0);
     while (IsWindow(found) && GetTickCount() < deadline) Sleep(50);
