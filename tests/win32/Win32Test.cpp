@@ -3,7 +3,6 @@
 
 #include <functional>
 
-#include "cabinet/CabFile.h"
 #include "cabinet/ExtractCab.h"
 #include "install/ExecCmd.h"
 #include "platform/RegistryAccess.h"
@@ -84,12 +83,6 @@ TEST_F(Win32, CabinetsUnpackOrFailWithTheSystemsText) {
     for (const std::string& name : c.unpacked) EXPECT_TRUE(files.FileExists(out + "\\" + name)) << name;
     EXPECT_FALSE(files.FileExists(out + "\\ok.txt") || files.FileExists(root + "\\evil.txt")) << c.fixture;
   }
-  CabFile cab({cabinet, files, codePage, system});
-  cab.CabName = Fixture("simple.cab");
-  EXPECT_EQ(cab.FileCount(), 2);
-  const std::string xml = cab.GetXML("");
-  EXPECT_EQ(xml.rfind("<?xml version=\"1.0\"?><CABFILE CABFILENAME = '" + cab.CabName + "'><FILES><FILE>", 0), 0u);
-  EXPECT_NE(xml.find("<FULLNAME>sub\\a.txt</FULLNAME><NAME>a.txt</NAME>"), std::string::npos);
 }
 
 TEST_F(Win32, FileSystemErrorsAreTheScriptingNumbers) {
