@@ -6,19 +6,15 @@ import tempfile
 import time
 
 from tyx_e2e import (STAGING, WineTestCase, background, make_package, marker_of, read, reg_delete,
-                     reg_set, stub, value_base, wait_until, win, write)
+                     reg_set, release, stub, value_base, wait_until, win, write)
 
 DONE = "Aktualizace provedena"
 RESTORED = "Předchozí verze obnovena"
 
 
-def package(product, **extra):
-    return dict({f"{product}V.exe": stub(b"V"), f"{product}XP.exe": stub(b"XP"), "readme.txt": b"new readme"}, **extra)
-
-
 class LocalUpdate(WineTestCase):
     def local(self, name, product, files=None, **kwargs):
-        return self.prepare(name, product, {"NEWVERTYPE": "0"}, package=package(product) if files is None else files,
+        return self.prepare(name, product, {"NEWVERTYPE": "0"}, package=release(product) if files is None else files,
                             **kwargs)
 
     def on_small_disk(self, folder, size):
@@ -61,7 +57,7 @@ class LocalUpdate(WineTestCase):
         reg_set("Software\\Tyx", value_base(inst.app) + "/typ", "Norva")
         self.addCleanup(reg_delete, "Software\\Tyx")
         for build in (b"V", b"V2"):  # the edition builds then lie beside kasa.exe; the next update still reaches it
-            make_package(os.path.join(inst.data, "update.cab"), package("Norva", **{"NorvaV.exe": stub(build)}),
+            make_package(os.path.join(inst.data, "update.cab"), release("Norva", **{"NorvaV.exe": stub(build)}),
                          {"helper.dll": b"dll"})
             time.sleep(1)  # a backup folder of its own (named by the second)
             inst.run(inst.command_line())

@@ -5,7 +5,7 @@ import subprocess
 import tempfile
 
 import wine
-from tyx_e2e import BUILD, EMULATED, UPDATER, WineTestCase, make_package, marker_of, read, stub, win, write
+from tyx_e2e import BUILD, EMULATED, UPDATER, WineTestCase, make_package, marker_of, read, release, win, write
 
 KEYS = os.environ.get("TYX_KEYS", "")
 UPDATERS = os.path.dirname(UPDATER)  # the build under test; TyxPack is the x86_64 one, not emulated
@@ -15,10 +15,6 @@ REFUSED = " Aktualizace nebude provedena."
 def tyxpack(*args):
     result = wine.run([os.path.join(BUILD, "TyxPack.exe")] + list(args), capture_output=True, timeout=120)
     return result.returncode, result.stdout.decode("utf-8", "replace")
-
-
-def release(product="Norva"):
-    return {f"{product}V.exe": stub(b"V"), f"{product}XP.exe": stub(b"XP"), "readme.txt": b"new readme"}
 
 
 def repack(cabinet, change):
@@ -60,7 +56,7 @@ PACKS = [
 
 def pack(root, key="test", extra=(), files=None):
     """TyxPack's update.cab of a Norva release (and a pack.cab of helper.dll) in `root`: (exit code, output)."""
-    for name, content in (files if files is not None else release()).items():
+    for name, content in (files if files is not None else release("Norva")).items():
         if content is not None:
             write(os.path.join(root, "release", name), content)
     write(os.path.join(root, "pack", "helper.dll"), b"dll")
@@ -84,7 +80,7 @@ class SignedPackages(WineTestCase):
                     if change:
                         repack(package, change)
                 else:
-                    make_package(package, release())
+                    make_package(package, release("Norva"))
                 inst.run(inst.command_line())
                 log = inst.log()
                 self.assertIn(last, log)
@@ -97,7 +93,7 @@ class SignedPackages(WineTestCase):
             with self.subTest(name):
                 root = os.path.join(wine.WORK, "runs", "pack-" + name.replace(" ", "-"))
                 shutil.rmtree(root, ignore_errors=True)
-                got, out = pack(root, files={**release(), **files}, extra=extra)
+                got, out = pack(root, files={**release("Norva"), **files}, extra=extra)
                 self.assertEqual(got, code, out)
                 self.assertIn(line, out)
                 self.assertEqual(os.path.exists(os.path.join(root, "update.cab")), code == 0)

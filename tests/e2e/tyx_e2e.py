@@ -128,6 +128,11 @@ def marker_of(data):
     return data.split(b"\0TYX-MARKER:")[-1] if b"\0TYX-MARKER:" in data else None
 
 
+def release(product, **extra):
+    """A product's files as a package brings them: both edition builds (stubs marked "V" and "XP"), a readme."""
+    return dict({f"{product}V.exe": stub(b"V"), f"{product}XP.exe": stub(b"XP"), "readme.txt": b"new readme"}, **extra)
+
+
 def make_package(path, files, pack=None):
     """update.cab with these files (name -> bytes) and, given `pack`, a nested pack.cab and pack.lst."""
     with tempfile.TemporaryDirectory() as work:

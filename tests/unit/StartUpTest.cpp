@@ -78,7 +78,8 @@ TEST(StartUp, IdentifiesTheProductByProbeOrRegistry) {
     EXPECT_EQ(h.LogMessages(), c.log) << c.app;
     EXPECT_EQ(h.os.openKeys, 0);
     if (c.emptyCommandLine) {  // the run's folders and key
-      EXPECT_EQ(run->gRegKey + run->gRegSubKey + run->gDataPath, "Software\\Tyx\\TalvikPro\\" + base + h.dir.Path("own"));
+      EXPECT_EQ(run->gRegKey + run->gRegSubKey, "Software\\Tyx\\TalvikPro\\" + base);
+      EXPECT_EQ(run->gDataPath, h.dir.Path("own"));
       EXPECT_EQ(run->gNewVerPath, h.dir.Path("temp") + "\\TyxNewVer");
     }
   }
