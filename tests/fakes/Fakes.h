@@ -25,6 +25,7 @@
 #include "platform/Process.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/Text.h"
 #include "platform/SystemInfo.h"
 #include "platform/Window.h"
 #include "session/Session.h"
@@ -167,18 +168,14 @@ class FakeOs : public IRegistry, public ISystem, public ICodePage, public IProce
     std::string text, title;
     MessageIcon icon;
   };
-  static std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-  }
-  auto& Values(const std::string& key) { return keys[Lower(key)]; }
+  auto& Values(const std::string& key) { return keys[LowerCase(key)]; }
   void SetText(const std::string& key, const std::string& name, const std::string& text) {
     Values(key)[name] = {1, text + '\0'};
   }
 
   long OpenKey(uint32_t, const std::string& path, RegKey& key) override {
-    if (!keys.count(Lower(path))) return 2;
-    handles_.push_back(Lower(path));
+    if (!keys.count(LowerCase(path))) return 2;
+    handles_.push_back(LowerCase(path));
     key = handles_.size();
     return (++openKeys, 0);
   }
