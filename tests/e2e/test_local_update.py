@@ -85,6 +85,39 @@ class LocalUpdate(WineTestCase):
         self.assertIn("Pokus o zavření aplikace Kartotéka Norva", inst.log())
         self.assertEqual(inst.log()[-1], DONE)
 
+    def test_read_only_target_halfway_puts_the_previous_version_back(self):
+        inst, before = self.with_old_files("locked", "Talvik", {f"f{i:02}.dll": b"new" for i in range(20)})
+        os.chmod(os.path.join(inst.app, "f10.dll"), 0o444)
+        inst.run(inst.command_line())
+        log = inst.log()
+        self.assertIn("Chyba při aktualizaci!  (Permission denied)", log)
+        self.assertTrue([line for line in log if line.startswith("Odstranění souboru")], "failed halfway")
+        self.assertEqual(log[-1], RESTORED)
+        self.assertTrue(inst.files() == before)
+        started = inst.wait_started(1)
+        self.assertIn("started Talvik.exe|", started)
+        self.assertNotIn("started tyxlibupdate.exe|/S", started)
+
+    def test_full_temporary_disk(self):
+        """The temporary folder on a 4 MB tmpfs."""
+        rows = [("unpacks-beyond", {"NorvaV.exe": stub(b"V"), "zeros.bin": bytes(8 << 20)},
+                 "Chyba při rozbalování souborů!  (There is not enough space on the disk.)"),
+                ("copy-beyond", {"NorvaV.exe": stub(b"V"), "noise.bin": os.urandom(6 << 20)},
+                 "Aktualizační soubor 'update.cab' nelze připravit k rozbalení (Disk full)"),
+                ("fits", None, DONE)]
+        for name, files, last in rows:
+            with self.subTest(name):
+                inst = self.local(f"full-{name}", "Norva", files)
+                temp = os.path.join(inst.root, "temp")
+                subprocess.run(["umount", "-q", temp], stderr=subprocess.DEVNULL)  # left by a killed run
+                os.makedirs(temp, exist_ok=True)
+                subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4m", "tmpfs", temp], check=True)
+                self.addCleanup(subprocess.run, ["umount", "-l", temp])  # Wine's server may still hold a file there
+                inst.run(inst.command_line(), temp=temp)
+                self.assertEqual(inst.log()[-1], last)
+                self.assertEqual(marker_of(inst.read("Norva.exe")), b"V" if last == DONE else b"old")
+                self.assertNotIn("update.cab", os.listdir(temp) if name == "copy-beyond" else [], "no partial copy")
+
     def test_application_folder_that_cannot_be_written_is_left_alone(self):
         inst = self.local("protected", "Norva")
         subprocess.run(["chattr", "+i", inst.app], check=True)
@@ -137,7 +170,7 @@ class LocalUpdate(WineTestCase):
         link = os.path.join(STAGING, "planted")
         os.symlink(inst.app, link)
         self.addCleanup(lambda: os.path.lexists(link) and os.remove(link))
-        inst.run(inst.command_line())  # refused at start-up
+        inst.run(inst.command_line(), window=False)  # refused at start-up
         self.assertTrue(os.path.exists(os.path.join(inst.app, "Norva.exe")), inst.log())
 
     def test_package_reaching_outside_the_staging_folder_installs_nothing(self):

@@ -1,8 +1,10 @@
 """Fake installations and runs of the real TyxUpdate.exe under Wine."""
 import os
+import re
 import shutil
 import subprocess
 import tempfile
+import threading
 import time
 import unittest
 
@@ -78,10 +80,16 @@ class Installation:
         root = os.path.join(self.app, "OldVer")
         return [os.path.join(root, d) for d in sorted(os.listdir(root))] if os.path.isdir(root) else []
 
-    def run(self, command_line, timeout=600):
-        """Runs the updater to its end, which must be 0."""
-        result = wine.run([os.path.join(self.own, "TyxUpdate.exe"), command_line], timeout=timeout, capture_output=True)
+    def run(self, command_line, timeout=600, temp=None, window=True):
+        """Runs the updater to its end; it must end with 0 and show its window, or not (`window`), as told."""
+        exe = os.path.join(self.own, "TyxUpdate.exe")
+        # Wine takes TEMP from the registry, but a program inherits its parent's.
+        args = ["cmd", "/c", f"set TMP={win(temp)}&& set TEMP={win(temp)}&& {win(exe)} {command_line}"] if temp \
+            else [exe, command_line]
+        with WindowWatch() as watch:
+            result = wine.run(args, timeout=timeout, capture_output=True)
         assert result.returncode == 0, f"TyxUpdate.exe ended with {result.returncode}: {result.stderr[-2000:]}"
+        assert watch.seen == window, f"the window \"{WINDOW_TITLE}\" {'never' if window else 'was'} shown"
 
     def run_killed(self, command_line, when, timeout=900):
         """Starts the updater and SIGKILLs its Wine process as soon as `when()` holds; the emulated 32-bit
@@ -111,6 +119,37 @@ class Installation:
         wait_until(lambda: len([s for s in self.started() if s.startswith("started")]) >= count, timeout)
         time.sleep(0.5)
         return self.started()
+
+
+WINDOW_TITLE = "TyxUpdate - aktualizace"
+
+
+class WindowWatch:
+    """Watches the display, while a run lasts, for the update's form being mapped: a window of its title whose
+    client area alone is 672 x 369 pixels (a message box of the same title is smaller)."""
+
+    def __init__(self):
+        self.seen, self.done = False, threading.Event()
+        self.thread = threading.Thread(target=self._watch, daemon=True)
+
+    def _watch(self):
+        display = ["-display", wine.environment()["DISPLAY"]]
+        while not self.seen and not self.done.wait(0.2):
+            tree = subprocess.run(["xwininfo", "-root", "-tree"] + display, capture_output=True, text=True,
+                                  errors="replace").stdout
+            for line in tree.splitlines():
+                size = re.search(r"\)\s+(\d+)x(\d+)\+", line)
+                if f'"{WINDOW_TITLE}"' in line and size and int(size[1]) >= 672 and int(size[2]) >= 369:
+                    self.seen |= "Map State: IsViewable" in subprocess.run(
+                        ["xwininfo", "-id", line.split()[0]] + display, capture_output=True, text=True).stdout
+
+    def __enter__(self):
+        self.thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.done.set()
+        self.thread.join()
 
 
 def wait_until(condition, timeout=60, step=0.1):
