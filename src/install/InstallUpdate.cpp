@@ -25,6 +25,9 @@ class Installation {
 
   void Run() {
     backup_ = CreateBackupFolder(files_, s_.platform.system, app_);
+    // One listing instead of a look per file: under Wine each look for a
+    // file that is not there scans the whole folder.
+    for (const std::string& name : files_.Files(app_)) present_.insert(LowerCase(name));
     journal_.emplace(files_, backup_);
     s_.ShowStatus("Kopírování souborů...");
     s_.Pump();
@@ -65,7 +68,7 @@ class Installation {
   void SaveCopy(const std::string& name) {
     auto [seen, first] = saved_.try_emplace(LowerCase(name), false);
     if (!first) return;
-    seen->second = files_.FileExists(app_ + "\\" + name);
+    seen->second = WasPresent(seen->first);
     if (seen->second) files_.CopyFile(app_ + "\\" + name, backup_ + "\\" + name, false);
   }
 
@@ -73,11 +76,9 @@ class Installation {
   bool WillChange(const std::string& name) {
     const std::string lower = LowerCase(name);
     if (!recorded_.insert(lower).second) return false;
-    // What the backup looked for still holds: nothing of this name has
-    // changed before it is recorded here. A look costs a scan of the folder
-    // under Wine when the file is new.
-    auto seen = saved_.find(lower);
-    if (seen != saved_.end() ? seen->second : files_.FileExists(app_ + "\\" + name)) {
+    // Nothing of this name has changed before it is recorded here, so the
+    // folder as it was at the start still tells.
+    if (WasPresent(lower)) {
       SaveCopy(name);
       journal_->Record(Journal::Kind::Kept, name);
     } else {
@@ -85,6 +86,8 @@ class Installation {
     }
     return true;
   }
+
+  bool WasPresent(const std::string& lower) const { return present_.count(lower) != 0; }
 
   void Install(const std::string& source, const std::string& name) {
     bool first = WillChange(name);
@@ -157,6 +160,7 @@ class Installation {
   const std::string& app_;
   std::string backup_;
   std::optional<Journal> journal_;
+  std::set<std::string> present_;  // lower-case names of the files in the folder before any change
   std::map<std::string, bool> saved_;  // lower-case names the backup looked for: true when copied
   std::set<std::string> recorded_;  // lower-case names the journal knows
 };
