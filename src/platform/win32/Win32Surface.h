@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 
@@ -17,7 +18,7 @@ class Win32Surface : public ISurface {
 
   void Attach(HWND window) {
     window_ = window;
-    shown_.clear();
+    shown_ = {};
   }
   void SetFont(HFONT font) { SelectObject(dc_, font); }
   void Paint(HDC target) const;
@@ -39,6 +40,7 @@ class Win32Surface : public ISurface {
   int Px(double twips) const;
   double Twips(int pixels) const;
   void Note(char operation, std::initializer_list<int> values);
+  void Fold(const void* data, size_t size);
 
   int widthTwips_, heightTwips_, pixelWidth_, pixelHeight_, dpi_;
   HDC dc_;
@@ -46,7 +48,13 @@ class Win32Surface : public ISurface {
   HWND window_ = nullptr;
   uint32_t fore_ = 0, back_ = 0xFFFFFF;
   DrawMode mode_ = DrawMode::CopyPen;
-  std::string picture_, shown_;
+  // What was drawn since the last erase, as its length and a hash: the whole
+  // record would grow with every chunk of a download.
+  struct Picture {
+    uint64_t length = 0, hash = 0;
+    bool operator==(const Picture&) const = default;
+  };
+  Picture picture_, shown_;
 };
 
 }  // namespace tyx::win32
