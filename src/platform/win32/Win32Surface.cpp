@@ -64,7 +64,7 @@ void Win32Surface::FillRect(double x1, double y1, double x2, double y2, uint32_t
 void Win32Surface::PrintText(double x, double y, const std::string& text) {
   std::wstring w = Wide(text);
   Note('T', {Px(x), Px(y), static_cast<int>(fore_)});
-  Fold(w.data(), w.size() * sizeof(wchar_t));
+  picture_.append(reinterpret_cast<const char*>(w.data()), w.size() * sizeof(wchar_t));
   SetTextColor(dc_, fore_);
   TextOutW(dc_, Px(x), Px(y), w.c_str(), static_cast<int>(w.size()));
 }
@@ -73,15 +73,8 @@ void Win32Surface::PrintText(double x, double y, const std::string& text) {
 // pixels; a redraw that would show the same picture is left out, so a bar
 // that has not grown by a whole pixel costs no repaint.
 void Win32Surface::Note(char operation, std::initializer_list<int> values) {
-  Fold(&operation, 1);
-  for (int v : values) Fold(&v, sizeof v);
-}
-
-void Win32Surface::Fold(const void* data, size_t size) {  // FNV-1a
-  const auto* bytes = static_cast<const unsigned char*>(data);
-  if (picture_.length == 0) picture_.hash = 14695981039346656037ull;
-  for (size_t i = 0; i < size; ++i) picture_.hash = (picture_.hash ^ bytes[i]) * 1099511628211ull;
-  picture_.length += size;
+  picture_ += operation;
+  for (int v : values) picture_.append(reinterpret_cast<const char*>(&v), sizeof v);
 }
 
 void Win32Surface::Refresh() {
@@ -94,7 +87,7 @@ void Win32Surface::Refresh() {
 }
 
 void Win32Surface::Clear() {
-  picture_ = {};
+  picture_.clear();
   Note('C', {static_cast<int>(back_)});
   HBRUSH brush = CreateSolidBrush(back_);
   RECT all{0, 0, pixelWidth_, pixelHeight_};

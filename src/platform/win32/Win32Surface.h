@@ -1,5 +1,4 @@
 #pragma once
-#include <cstdint>
 #include <initializer_list>
 #include <string>
 
@@ -18,7 +17,7 @@ class Win32Surface : public ISurface {
 
   void Attach(HWND window) {
     window_ = window;
-    shown_ = {};
+    shown_.clear();
   }
   void SetFont(HFONT font) { SelectObject(dc_, font); }
   void Paint(HDC target) const;
@@ -40,7 +39,6 @@ class Win32Surface : public ISurface {
   int Px(double twips) const;
   double Twips(int pixels) const;
   void Note(char operation, std::initializer_list<int> values);
-  void Fold(const void* data, size_t size);
 
   int widthTwips_, heightTwips_, pixelWidth_, pixelHeight_, dpi_;
   HDC dc_;
@@ -48,13 +46,7 @@ class Win32Surface : public ISurface {
   HWND window_ = nullptr;
   uint32_t fore_ = 0, back_ = 0xFFFFFF;
   DrawMode mode_ = DrawMode::CopyPen;
-  // What was drawn since the last erase, as its length and a hash: the whole
-  // record would grow with every chunk of a download.
-  struct Picture {
-    uint64_t length = 0, hash = 0;
-    bool operator==(const Picture&) const = default;
-  };
-  Picture picture_, shown_;
+  std::string picture_, shown_;
 };
 
 }  // namespace tyx::win32
