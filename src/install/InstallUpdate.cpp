@@ -1,6 +1,5 @@
 #include "install/InstallUpdate.h"
 
-#include <map>
 #include <set>
 
 #include "install/BackupFolder.h"
@@ -66,10 +65,9 @@ class Installation {
   // The backup folder keeps what was there before the run: a file is copied
   // into it once, before anything of this run can have changed it.
   void SaveCopy(const std::string& name) {
-    auto [seen, first] = saved_.try_emplace(LowerCase(name), false);
-    if (!first) return;
-    seen->second = WasPresent(seen->first);
-    if (seen->second) files_.CopyFile(app_ + "\\" + name, backup_ + "\\" + name, false);
+    const std::string lower = LowerCase(name);
+    if (saved_.insert(lower).second && WasPresent(lower))
+      files_.CopyFile(app_ + "\\" + name, backup_ + "\\" + name, false);
   }
 
   // Records, ahead of the change, how to undo it. True the first time.
@@ -161,7 +159,7 @@ class Installation {
   std::string backup_;
   std::optional<Journal> journal_;
   std::set<std::string> present_;  // lower-case names of the files in the folder before any change
-  std::map<std::string, bool> saved_;  // lower-case names the backup looked for: true when copied
+  std::set<std::string> saved_;  // lower-case names the backup has taken care of
   std::set<std::string> recorded_;  // lower-case names the journal knows
 };
 
