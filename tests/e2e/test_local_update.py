@@ -26,11 +26,16 @@ class LocalUpdate(WineTestCase):
         self.addCleanup(subprocess.run, ["umount", "-l", folder])  # Wine's server may still hold a file there
         shutil.copytree(kept, folder, dirs_exist_ok=True)
 
-    def with_old_files(self, name, product, files, **kwargs):
-        """Half of `files` installed before (as "old ..."), all of them in the package with the V build."""
-        inst = self.local(name, product, dict(files, **{f"{product}V.exe": stub(b"V")}), **kwargs)
+    def immutable(self, folder):
+        subprocess.run(["chattr", "+i", folder], check=True)
+        self.addCleanup(subprocess.run, ["chattr", "-i", folder])
+
+    def with_old_files(self, name, product, files, old=None):
+        """Half of `files` installed before (`old` of the name, or "old " and the name), all of them in the
+        package with the V build."""
+        inst = self.local(name, product, dict(files, **{f"{product}V.exe": stub(b"V")}))
         for n in list(files)[::2]:
-            write(os.path.join(inst.app, n), b"old " + n.encode())
+            write(os.path.join(inst.app, n), old(n) if old else b"old " + n.encode())
         return inst, inst.files()
 
     def test_each_product_on_windows_7(self):
@@ -85,48 +90,48 @@ class LocalUpdate(WineTestCase):
         self.assertIn("Pokus o zavření aplikace Kartotéka Norva", inst.log())
         self.assertEqual(inst.log()[-1], DONE)
 
-    def test_read_only_target_halfway_puts_the_previous_version_back(self):
-        inst, before = self.with_old_files("locked", "Talvik", {f"f{i:02}.dll": b"new" for i in range(20)})
-        os.chmod(os.path.join(inst.app, "f10.dll"), 0o444)
-        inst.run(inst.command_line())
-        log = inst.log()
-        self.assertIn("Chyba při aktualizaci!  (Permission denied)", log)
-        self.assertTrue([line for line in log if line.startswith("Odstranění souboru")], "failed halfway")
-        self.assertEqual(log[-1], RESTORED)
-        self.assertTrue(inst.files() == before)
-        started = inst.wait_started(1)
-        self.assertIn("started Talvik.exe|", started)
-        self.assertNotIn("started tyxlibupdate.exe|/S", started)
-
-    def test_full_temporary_disk(self):
-        """The temporary folder on a 4 MB tmpfs."""
-        rows = [("unpacks-beyond", {"NorvaV.exe": stub(b"V"), "zeros.bin": bytes(8 << 20)},
-                 "Chyba při rozbalování souborů!  (There is not enough space on the disk.)"),
-                ("copy-beyond", {"NorvaV.exe": stub(b"V"), "noise.bin": os.urandom(6 << 20)},
-                 "Aktualizační soubor 'update.cab' nelze připravit k rozbalení (Disk full)"),
-                ("fits", None, DONE)]
-        for name, files, last in rows:
+    def test_faults_change_nothing_and_the_application_restarts(self):
+        """Wine's real file errors; "temp" puts the temporary folder on a 4 MB tmpfs."""
+        dlls = {f"f{i:02}.dll": b"new" for i in range(20)}
+        big = {f"f{i:02}.dll": os.urandom(100_000) for i in range(20)}
+        rows = [  # name, product, package files beyond the V build, their old ones, setup, log lines begun, last
+            ("locked", "Talvik", dlls, None, lambda inst: os.chmod(os.path.join(inst.app, "f10.dll"), 0o444),
+             ["Chyba při aktualizaci!  (Permission denied)", "Odstranění souboru"], RESTORED),
+            ("full", "Bremo", big, lambda name: os.urandom(100_000), lambda inst: self.on_small_disk(
+                inst.app, sum(map(len, inst.files().values())) * 2 + 500_000),
+             ["Chyba při aktualizaci!  (Disk full)"], RESTORED),
+            ("protected", "Norva", {}, None, lambda inst: self.immutable(inst.app), [],
+             "Do adresáře aplikace {app} nelze zapisovat. Aktualizace nebude provedena."),
+            ("temp-unpacks-beyond", "Norva", {"zeros.bin": bytes(8 << 20)}, None, "temp", [],
+             "Chyba při rozbalování souborů!  (There is not enough space on the disk.)"),
+            ("temp-copy-beyond", "Norva", {"noise.bin": os.urandom(6 << 20)}, None, "temp", [],
+             "Aktualizační soubor 'update.cab' nelze připravit k rozbalení (Disk full)"),
+            ("temp-fits", "Norva", {"readme.txt": b"new readme"}, None, "temp", [], DONE),
+        ]
+        for name, product, files, old, setup, begun, last in rows:
             with self.subTest(name):
-                inst = self.local(f"full-{name}", "Norva", files)
+                inst, _ = self.with_old_files(f"fault-{name}", product, files, old)
                 temp = os.path.join(inst.root, "temp")
-                subprocess.run(["umount", "-q", temp], stderr=subprocess.DEVNULL)  # left by a killed run
-                os.makedirs(temp, exist_ok=True)
-                subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4m", "tmpfs", temp], check=True)
-                self.addCleanup(subprocess.run, ["umount", "-l", temp])  # Wine's server may still hold a file there
-                inst.run(inst.command_line(), temp=temp)
-                self.assertEqual(inst.log()[-1], last)
-                self.assertEqual(marker_of(inst.read("Norva.exe")), b"V" if last == DONE else b"old")
-                self.assertNotIn("update.cab", os.listdir(temp) if name == "copy-beyond" else [], "no partial copy")
-
-    def test_application_folder_that_cannot_be_written_is_left_alone(self):
-        inst = self.local("protected", "Norva")
-        subprocess.run(["chattr", "+i", inst.app], check=True)
-        self.addCleanup(subprocess.run, ["chattr", "-i", inst.app])
-        before = inst.files()
-        inst.run(inst.command_line())
-        self.assertEqual(inst.log()[-1], f"Do adresáře aplikace {win(inst.app).lower()} nelze zapisovat. "
-                                         "Aktualizace nebude provedena.")
-        self.assertTrue(inst.files() == before)
+                if setup == "temp":
+                    os.makedirs(temp, exist_ok=True)
+                    self.on_small_disk(temp, "4m")
+                else:
+                    setup(inst)
+                before = inst.files()
+                inst.run(inst.command_line(), temp=temp if setup == "temp" else None)
+                log = inst.log()
+                self.assertEqual(log[-1], last.format(app=win(inst.app).lower()))
+                for start in begun:
+                    self.assertTrue([line for line in log if line.startswith(start)], start)
+                if last == DONE:
+                    self.assertEqual(marker_of(inst.read(f"{product}.exe")), b"V")
+                    continue
+                self.assertTrue(inst.files() == before)
+                if name == "protected":  # where the stubs would record their start
+                    continue
+                started = inst.wait_started(1)
+                self.assertIn(f"started {product}.exe|", started)
+                self.assertNotIn("started tyxlibupdate.exe|/S", started)
 
     def test_killed_while_copying_and_while_restoring_then_installed(self):
         files = {f"f{i:03}.dll": b"new %d " % i * 3000 for i in range(300)}
@@ -152,17 +157,6 @@ class LocalUpdate(WineTestCase):
         for name in set(before) & set(files) | {"Norva.exe"}:
             self.assertEqual(read(os.path.join(inst.backups()[-1], name)), before[name], name)
 
-    def test_full_disk_while_installing_changes_nothing(self):
-        inst, before = self.with_old_files("full", "Bremo", {f"f{i:02}.dll": os.urandom(100_000) for i in range(20)})
-        for name in [n for n in before if n.endswith(".dll")]:
-            write(os.path.join(inst.app, name), os.urandom(100_000))
-        before = inst.files()
-        self.on_small_disk(inst.app, sum(map(len, before.values())) * 2 + 500_000)
-        inst.run(inst.command_line())
-        self.assertIn("Chyba při aktualizaci!  (Disk full)", inst.log())
-        self.assertEqual(inst.log()[-1], RESTORED)
-        self.assertTrue(inst.files() == before)
-
     # This Wine shows a Unix symbolic link as a reparse point (a junction on Windows), but cannot remove it.
     def test_link_planted_in_the_staging_folder_is_never_followed(self):
         inst = self.local("planted", "Norva")
@@ -172,12 +166,3 @@ class LocalUpdate(WineTestCase):
         self.addCleanup(lambda: os.path.lexists(link) and os.remove(link))
         inst.run(inst.command_line(), window=False)  # refused at start-up
         self.assertTrue(os.path.exists(os.path.join(inst.app, "Norva.exe")), inst.log())
-
-    def test_package_reaching_outside_the_staging_folder_installs_nothing(self):
-        inst = self.local("evil", "Norva")
-        shutil.copy(os.path.join(os.environ.get("TYX_FIXTURES"), "evil.cab"), os.path.join(inst.data, "update.cab"))
-        inst.run(inst.command_line())
-        self.assertEqual(inst.log()[-1], "Chyba při rozbalování souborů!  "
-                                         "(The filename, directory name, or volume label syntax is incorrect.)")
-        self.assertFalse(os.path.exists(os.path.join(os.path.dirname(STAGING), "evil.txt")))
-        self.assertEqual(inst.backups(), [])
