@@ -51,13 +51,6 @@ foreach(arch i686 x86_64)
     USES_TERMINAL_BUILD ON)
 endforeach()
 
-set(TYX_FIXTURES ${CMAKE_BINARY_DIR}/fixtures)
-add_custom_command(OUTPUT ${TYX_FIXTURES}/simple.cab
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/helpers/make_fixtures.py ${TYX_FIXTURES}
-  DEPENDS ${CMAKE_SOURCE_DIR}/tests/helpers/make_fixtures.py
-  COMMENT "Making the test cabinets")
-add_custom_target(fixtures ALL DEPENDS ${TYX_FIXTURES}/simple.cab)
-
 set(wine_py ${CMAKE_SOURCE_DIR}/tests/e2e/wine.py)
 add_test(NAME wine_setup COMMAND ${Python3_EXECUTABLE} ${wine_py} setup)
 add_test(NAME wine_cleanup COMMAND ${Python3_EXECUTABLE} ${wine_py} cleanup)
@@ -75,7 +68,7 @@ file(CONFIGURE OUTPUT win32-x86_64.cmake @ONLY CONTENT [[
 if(EXISTS "@listed@")
   include("@listed@")
   set_tests_properties(${TyxWin32Tests_TESTS} PROPERTIES LABELS win32 FIXTURES_REQUIRED wine
-    ENVIRONMENT "TYX_WORK=@TYX_E2E_WORK@;TYX_FIXTURES=@TYX_FIXTURES@")
+    ENVIRONMENT "TYX_WORK=@TYX_E2E_WORK@")
 else()
   add_test(win32.x86_64.NOT_BUILT "@CMAKE_COMMAND@" -E false)
 endif()
@@ -84,7 +77,7 @@ set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/wi
 add_test(NAME win32.i686 COMMAND ${Python3_EXECUTABLE} ${wine_py} run
          ${CMAKE_BINARY_DIR}/windows-i686/TyxWin32Tests.exe --gtest_brief=1)
 set_tests_properties(win32.i686 PROPERTIES LABELS "win32;i686" FIXTURES_REQUIRED wine
-  ENVIRONMENT "TYX_WORK=${TYX_E2E_WORK};TYX_FIXTURES=${TYX_FIXTURES}")
+  ENVIRONMENT "TYX_WORK=${TYX_E2E_WORK}")
 
 # Layer 3: one entry per Python scenario ("module.Class.test_name"), read from the test files. The x86_64
 # build runs them all; the shipped i686 build, several times slower under emulation, a representative set.
@@ -133,7 +126,7 @@ foreach(case IN LISTS local signed web)
     endif()
     add_test(NAME ${arch}.${name} COMMAND ${Python3_EXECUTABLE} ${command} WORKING_DIRECTORY ${e2e_dir})
     set_tests_properties(${arch}.${name} PROPERTIES LABELS "${test_labels}" FIXTURES_REQUIRED wine
-      ENVIRONMENT "TYX_WIN_BUILD=${CMAKE_BINARY_DIR}/windows-x86_64;TYX_UPDATER=${CMAKE_BINARY_DIR}/windows-${arch}/TyxUpdate.exe;TYX_WORK=${TYX_E2E_WORK};TYX_FIXTURES=${TYX_FIXTURES};TYX_KEYS=${TYX_TEST_KEYS};TYX_ARCH=${arch}")
+      ENVIRONMENT "TYX_WIN_BUILD=${CMAKE_BINARY_DIR}/windows-x86_64;TYX_UPDATER=${CMAKE_BINARY_DIR}/windows-${arch}/TyxUpdate.exe;TYX_WORK=${TYX_E2E_WORK};TYX_KEYS=${TYX_TEST_KEYS};TYX_ARCH=${arch}")
   endforeach()
 endforeach()
 

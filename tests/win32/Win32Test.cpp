@@ -13,6 +13,7 @@
 #include "platform/win32/Win32CodePage.h"
 #include "platform/win32/Win32Dialogs.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32PackTools.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
@@ -31,10 +32,16 @@ class Win32 : public ::testing::Test {
     files.CreateFolder(root);
   }
   void TearDown() override { files.DeleteFolder(root, true); }
-  static std::string Fixture(const std::string& name) {  // the test cabinets the build made
-    std::string path = std::string("Z:") + std::getenv("TYX_FIXTURES") + "/" + name;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
+  // A cabinet of (entry name, content) pairs as the packaging tool writes it (MSZIP); its bytes.
+  std::string CabinetOf(const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::vector<std::pair<std::string, std::string>> sources;
+    for (const auto& [name, content] : entries) {
+      sources.push_back({codePage.ToAnsi(name), root + "\\" + files.GetTempName()});
+      files.AppendBytes(sources.back().second, content);
+    }
+    const std::string cab = root + "\\" + files.GetTempName();
+    EXPECT_TRUE(Win32PackTools().WriteCabinet(cab, sources, error)) << error;
+    return Read(cab.substr(root.size() + 1));
   }
   int32_t ErrorOf(const std::function<void()>& f) {
     try {
@@ -64,24 +71,33 @@ class Win32 : public ::testing::Test {
 
 TEST_F(Win32, CabinetsUnpackOrFailWithTheSystemsText) {
   const char kBadName[] = "The filename, directory name, or volume label syntax is incorrect.";
+  const std::string good = CabinetOf({{"big.bin", std::string(200000, 'b')}, {"notes.txt", "twelve bytes"}});
+  std::string damaged = CabinetOf({{"notes.txt", "twelve bytes"}}), emptied = CabinetOf({{"a.txt", "a"}, {"b.txt", "b"}});
+  damaged.replace(44, 4, std::string("\xA0\x86\x01\0", 4));  // the file table promises 100000 bytes
+  for (const char* name : {"a.txt", "b.txt"})  // both said to go on from an earlier cabinet: some SetupAPIs then
+    emptied.replace(emptied.find(name) - 8, 2, "\xFD\xFF");  // unpack nothing and report success
   const struct {
-    const char *fixture, *error;  // "" for success, "?" for any text
+    const char* what;
+    std::string cabinet;  // "": no file
+    const char* error;    // "" for success, "?" for any text
     std::vector<std::string> unpacked;
-  } cases[] = {{"simple.cab", "", {"notes.txt", "sub\\a.txt"}},
-               {"compressed.cab", "", {"big.bin", "notes.txt"}},
-               {"czech.cab", "", {"Účetní data.txt"}},  // the entry's name in the ANSI code page
-               {"evil.cab", kBadName, {}},
-               {"drive.cab", kBadName, {}},
-               {"missing.cab", "The system cannot find the file specified.", {}},
-               {"truncated.cab", "?", {}}, {"damaged.cab", "?", {}}, {"notacab.cab", "?", {}}, {"emptied.cab", "?", {}}};
+  } cases[] = {{"plain", CabinetOf({{"notes.txt", "twelve bytes"}, {"sub\\a.txt", "nested"}}), "", {"notes.txt", "sub\\a.txt"}},
+               {"larger than a block", good, "", {"big.bin", "notes.txt"}},
+               {"Czech", CabinetOf({{"Účetní data.txt", "cz"}}), "", {"Účetní data.txt"}},  // the name in ANSI
+               {"parent", CabinetOf({{"ok.txt", "ok"}, {"..\\evil.txt", "evil"}}), kBadName, {}},
+               {"drive", CabinetOf({{"ok.txt", "ok"}, {"c:\\evil.txt", "evil"}}), kBadName, {}},
+               {"missing", "", "The system cannot find the file specified.", {}},
+               {"truncated", good.substr(0, good.size() / 2), "?", {}}, {"damaged", damaged, "?", {}},
+               {"not a cabinet", "an error page, not a cabinet", "?", {}}, {"emptied", emptied, "?", {}}};
   for (const auto& c : cases) {
-    const std::string out = root + "\\" + files.GetTempName();
+    const std::string out = root + "\\" + files.GetTempName(), cab = root + "\\" + files.GetTempName();
     files.CreateFolder(out);
+    if (!c.cabinet.empty()) files.AppendBytes(cab, c.cabinet);
     error.clear();
-    ErrorOf([&] { ExtractCab({cabinet, files, codePage, system}, Fixture(c.fixture), out); });
-    EXPECT_EQ(*c.error == '?' && !error.empty() ? "?" : error, c.error) << c.fixture;
+    ErrorOf([&] { ExtractCab({cabinet, files, codePage, system}, cab, out); });
+    EXPECT_EQ(*c.error == '?' && !error.empty() ? "?" : error, c.error) << c.what;
     for (const std::string& name : c.unpacked) EXPECT_TRUE(files.FileExists(out + "\\" + name)) << name;
-    EXPECT_FALSE(files.FileExists(out + "\\ok.txt") || files.FileExists(root + "\\evil.txt")) << c.fixture;
+    EXPECT_FALSE(files.FileExists(out + "\\ok.txt") || files.FileExists(root + "\\evil.txt")) << c.what;
   }
 }
 
