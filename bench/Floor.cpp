@@ -7,6 +7,7 @@
 //   Floor.exe extract CAB FOLDER    one SetupIterateCabinetA pass into the folder
 //   Floor.exe copy FROM TO          CopyFileW of every file of FROM into TO
 //   Floor.exe log FILE COUNT        COUNT lines appended, the file opened and closed for each
+//   Floor.exe window TITLE MS       a trivial program with a window: the form's size, shown for MS ms
 #include <windows.h>
 #include <setupapi.h>
 #include <wininet.h>
@@ -86,6 +87,17 @@ bool Log(const wchar_t* file, int count) {
   return true;
 }
 
+bool Window(const wchar_t* title, int ms) {
+  HWND window = CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 688, 408, nullptr,
+                                nullptr, nullptr, nullptr);
+  if (!window) return false;
+  for (const DWORD end = GetTickCount() + static_cast<DWORD>(ms); GetTickCount() < end; Sleep(10)) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+  return DestroyWindow(window) != FALSE;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -102,6 +114,7 @@ int wmain(int argc, wchar_t** argv) {
             : stage == L"extract"  ? Extract(a, b)
             : stage == L"copy"     ? Copy(argv[2], argv[3])
             : stage == L"log"      ? Log(argv[2], _wtoi(argv[3]))
+            : stage == L"window"   ? Window(argv[2], _wtoi(argv[3]))
                                    : false;
   QueryPerformanceCounter(&end);
   if (!ok) return 1;
