@@ -34,7 +34,10 @@ Win32Surface::~Win32Surface() {
 int Win32Surface::Px(double twips) const { return static_cast<int>(std::lround(twips * dpi_ / 1440.0)); }
 double Win32Surface::Twips(int pixels) const { return pixels * 1440.0 / dpi_; }
 
-void Win32Surface::Paint(HDC target) const { BitBlt(target, 0, 0, pixelWidth_, pixelHeight_, dc_, 0, 0, SRCCOPY); }
+void Win32Surface::Paint(HDC target) {
+  Render();
+  BitBlt(target, 0, 0, pixelWidth_, pixelHeight_, dc_, 0, 0, SRCCOPY);
+}
 
 void Win32Surface::SetBackColor(uint32_t color) {
   back_ = color;
@@ -53,46 +56,45 @@ void Win32Surface::FillRect(double x1, double y1, double x2, double y2, uint32_t
   int left = Px(std::fmin(x1, x2)), right = Px(std::fmax(x1, x2));
   int top = Px(std::fmin(y1, y2)), bottom = Px(std::fmax(y1, y2));
   if (right <= left || bottom <= top) return;
-  Note('F', {left, top, right, bottom, static_cast<int>(color), static_cast<int>(mode_)});
-  HBRUSH brush = CreateSolidBrush(color);
-  HGDIOBJ old = SelectObject(dc_, brush);
-  PatBlt(dc_, left, top, right - left, bottom - top, mode_ == DrawMode::NotXorPen ? kPatternNotXorDest : PATCOPY);
-  SelectObject(dc_, old);
-  DeleteObject(brush);
+  picture_.push_back({left, top, right, bottom, color, mode_, {}});
 }
 
 void Win32Surface::PrintText(double x, double y, const std::string& text) {
-  std::wstring w = Wide(text);
-  Note('T', {Px(x), Px(y), static_cast<int>(fore_)});
-  picture_.append(reinterpret_cast<const char*>(w.data()), w.size() * sizeof(wchar_t));
-  SetTextColor(dc_, fore_);
-  TextOutW(dc_, Px(x), Px(y), w.c_str(), static_cast<int>(w.size()));
-}
-
-// The picture is described by what was drawn since the last erase, in
-// pixels; a redraw that would show the same picture is left out, so a bar
-// that has not grown by a whole pixel costs no repaint.
-void Win32Surface::Note(char operation, std::initializer_list<int> values) {
-  picture_ += operation;
-  for (int v : values) picture_.append(reinterpret_cast<const char*>(&v), sizeof v);
-}
-
-void Win32Surface::Refresh() {
-  if (!window_ || picture_ == shown_) return;
-  shown_ = picture_;
-  // Copied at once rather than through WM_PAINT, which costs several more
-  // round trips to the Wine server.
-  WindowDC dc(window_);
-  Paint(dc.get());
+  if (text.empty()) return;  // nothing to draw, and a step without text is a fill
+  picture_.push_back({Px(x), Px(y), 0, 0, fore_, mode_, Wide(text)});
 }
 
 void Win32Surface::Clear() {
-  picture_.clear();
-  Note('C', {static_cast<int>(back_)});
-  HBRUSH brush = CreateSolidBrush(back_);
-  RECT all{0, 0, pixelWidth_, pixelHeight_};
-  ::FillRect(dc_, &all, brush);
-  DeleteObject(brush);
+  picture_.assign(1, {0, 0, pixelWidth_, pixelHeight_, back_, DrawMode::CopyPen, {}});
+}
+
+// The progress is drawn for every chunk of a download, mostly as the same
+// picture again; it reaches the bitmap, and the screen, only when it differs.
+void Win32Surface::Refresh() {
+  if (!window_ || !Render()) return;
+  // Copied at once rather than through WM_PAINT, which costs several more
+  // round trips to the Wine server.
+  WindowDC dc(window_);
+  BitBlt(dc.get(), 0, 0, pixelWidth_, pixelHeight_, dc_, 0, 0, SRCCOPY);
+}
+
+bool Win32Surface::Render() {
+  if (picture_ == drawn_) return false;
+  for (const Operation& o : picture_) {
+    if (!o.text.empty()) {
+      SetTextColor(dc_, o.color);
+      TextOutW(dc_, o.left, o.top, o.text.c_str(), static_cast<int>(o.text.size()));
+      continue;
+    }
+    HBRUSH brush = CreateSolidBrush(o.color);
+    HGDIOBJ old = SelectObject(dc_, brush);
+    PatBlt(dc_, o.left, o.top, o.right - o.left, o.bottom - o.top,
+           o.mode == DrawMode::NotXorPen ? kPatternNotXorDest : PATCOPY);
+    SelectObject(dc_, old);
+    DeleteObject(brush);
+  }
+  drawn_ = picture_;
+  return true;
 }
 
 }  // namespace tyx::win32

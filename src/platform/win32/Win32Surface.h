@@ -1,13 +1,13 @@
 #pragma once
-#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "platform/Surface.h"
 #include "platform/win32/WinApi.h"
 
 namespace tyx::win32 {
 
-// picStatus: drawn into a memory bitmap in twips, shown by its child window.
+// picStatus: drawn in twips, shown by its child window from a memory bitmap.
 class Win32Surface : public ISurface {
  public:
   Win32Surface(int widthTwips, int heightTwips);
@@ -15,12 +15,9 @@ class Win32Surface : public ISurface {
   Win32Surface(const Win32Surface&) = delete;
   Win32Surface& operator=(const Win32Surface&) = delete;
 
-  void Attach(HWND window) {
-    window_ = window;
-    shown_.clear();
-  }
+  void Attach(HWND window) { window_ = window; }
   void SetFont(HFONT font) { SelectObject(dc_, font); }
-  void Paint(HDC target) const;
+  void Paint(HDC target);
   int PixelWidth() const { return pixelWidth_; }
   int PixelHeight() const { return pixelHeight_; }
 
@@ -38,7 +35,15 @@ class Win32Surface : public ISurface {
  private:
   int Px(double twips) const;
   double Twips(int pixels) const;
-  void Note(char operation, std::initializer_list<int> values);
+  // One step of the picture, in pixels: a fill, or a text when it has one.
+  struct Operation {
+    int left, top, right, bottom;
+    uint32_t color;
+    DrawMode mode;
+    std::wstring text;
+    bool operator==(const Operation&) const = default;
+  };
+  bool Render();
 
   int widthTwips_, heightTwips_, pixelWidth_, pixelHeight_, dpi_;
   HDC dc_;
@@ -46,7 +51,8 @@ class Win32Surface : public ISurface {
   HWND window_ = nullptr;
   uint32_t fore_ = 0, back_ = 0xFFFFFF;
   DrawMode mode_ = DrawMode::CopyPen;
-  std::string picture_, shown_;
+  // The steps since the last erase, and those the bitmap holds.
+  std::vector<Operation> picture_, drawn_;
 };
 
 }  // namespace tyx::win32
