@@ -4,6 +4,7 @@
 //
 //   Floor.exe size HOST PATH        HEAD over HTTP/1.0 on port 80, Content-Length read
 //   Floor.exe download URL FILE     WinINet download with 1 MiB reads into the file
+//   Floor.exe designed URL FILE     the same with 8 KiB reads and two pumps of a window's queue after each
 //   Floor.exe extract CAB FOLDER    one SetupIterateCabinetA pass into the folder
 //   Floor.exe copy FROM TO          CopyFileW of every file of FROM into TO
 //   Floor.exe log FILE COUNT        COUNT lines appended, the file opened and closed for each
@@ -36,17 +37,26 @@ bool Size(const char* host, const char* path) {
          HttpQueryInfoA(request.h, HTTP_QUERY_CONTENT_LENGTH, length, &size, &index);
 }
 
-bool Download(const wchar_t* url, const wchar_t* file) {
+// `designed`: as the update's fixed design does it, 8 KiB reads and two pumps
+// of the window's message queue after each.
+bool Download(const wchar_t* url, const wchar_t* file, bool designed) {
   Net session{InternetOpenW(nullptr, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)};
   Net transfer{InternetOpenUrlW(session.h, url, nullptr, 0, INTERNET_FLAG_RELOAD, 0)};
   if (!transfer.h) return false;
   HANDLE out = CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (out == INVALID_HANDLE_VALUE) return false;
-  std::vector<char> buffer(1 << 20);
+  std::vector<char> buffer(designed ? 8192 : 1 << 20);
+  if (designed)
+    CreateWindowExW(0, L"STATIC", L"floor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 688, 408, nullptr, nullptr,
+                    nullptr, nullptr);
   DWORD read = 0, written = 0;
   bool ok = true;
-  while ((ok = InternetReadFile(transfer.h, buffer.data(), static_cast<DWORD>(buffer.size()), &read)) && read > 0)
+  MSG msg;
+  while ((ok = InternetReadFile(transfer.h, buffer.data(), static_cast<DWORD>(buffer.size()), &read)) && read > 0) {
     if (!WriteFile(out, buffer.data(), read, &written, nullptr) || written != read) ok = false;
+    for (int pump = 0; designed && pump < 2; ++pump)
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
   CloseHandle(out);
   return ok;
 }
@@ -110,7 +120,8 @@ int wmain(int argc, wchar_t** argv) {
   QueryPerformanceCounter(&start);
   const std::wstring stage = argv[1];
   bool ok = stage == L"size"       ? Size(a, b)
-            : stage == L"download" ? Download(argv[2], argv[3])
+            : stage == L"download" ? Download(argv[2], argv[3], false)
+            : stage == L"designed" ? Download(argv[2], argv[3], true)
             : stage == L"extract"  ? Extract(a, b)
             : stage == L"copy"     ? Copy(argv[2], argv[3])
             : stage == L"log"      ? Log(argv[2], _wtoi(argv[3]))
