@@ -127,7 +127,7 @@ class LocalUpdate(WineTestCase):
                     self.assertEqual(marker_of(inst.read(f"{product}.exe")), b"V")
                     continue
                 self.assertTrue(inst.files() == before)
-                if name == "protected":  # where the stubs would record their start
+                if name == "protected":  # the stubs record their start in the folder that cannot be written
                     continue
                 started = inst.wait_started(1)
                 self.assertIn(f"started {product}.exe|", started)
