@@ -124,13 +124,7 @@ def updater_round(exe, name):
     served = len(access_log())
     watch = LogWatch(os.path.join(inst.own, "Update.log"))
     watch.start()
-    peak_file = os.path.join(inst.root, "peak")
-    start = time.monotonic()
-    subprocess.run(["/usr/bin/time", "-f", "%M", "-o", peak_file, wine.wine_binary(),
-                    os.path.join(inst.own, "TyxUpdate.exe"), inst.command_line()],
-                   env=wine.environment(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL)
-    wall = time.monotonic() - start
+    _, wall, peak, _ = timed([os.path.join(inst.own, "TyxUpdate.exe"), inst.command_line()])
     lines = watch.stop()
     assert lines and lines[-1][1] == "Aktualizace provedena", lines[-3:]
     at = {}
@@ -141,8 +135,6 @@ def updater_round(exe, name):
     times = {stage: at[MARKS[i + 1][0]] - at[stage] for i, stage in enumerate(STAGES)}
     times["start, timers, end"] = wall - sum(times.values())
     entries = served_since(served)
-    with open(peak_file) as f:
-        peak = int(f.read().split()[-1])
     shutil.rmtree(inst.root, ignore_errors=True)
     return times, bytes_sent(entries, "http"), bytes_sent(entries, "https"), peak
 
@@ -150,28 +142,26 @@ def updater_round(exe, name):
 FLOOR_PEAK = [0]  # the largest peak memory of a floor stage, KiB
 
 
-def peak_memory(args):
-    """Runs a Windows program to its end: (seconds, peak memory in KiB)."""
+def timed(args):
+    """Runs a Windows program to its end: (exit code, seconds, peak memory in KiB, what it printed)."""
     peak_file = os.path.join(wine.WORK, "peak")
-    begin = time.monotonic()
-    subprocess.run(["/usr/bin/time", "-f", "%M", "-o", peak_file, wine.wine_binary()] + args, env=wine.environment(),
-                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # Through a file, not a pipe: a Wine service it starts may keep a pipe open.
+    with tempfile.TemporaryFile() as out:
+        begin = time.monotonic()
+        code = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", peak_file, wine.wine_binary()] + args,
+                              env=wine.environment(), stdin=subprocess.DEVNULL, stdout=out,
+                              stderr=subprocess.DEVNULL).returncode
+        wall = time.monotonic() - begin
+        out.seek(0)
+        printed = out.read()
     with open(peak_file) as f:
-        return time.monotonic() - begin, int(f.read().split()[-1])
+        return code, wall, int(f.read().split()[-1]), printed
 
 
 def floor(*args):
-    peak_file = os.path.join(wine.WORK, "floor-peak")
-    # Through a file, not a pipe: a Wine service it starts may keep a pipe open.
-    with tempfile.TemporaryFile() as out:
-        code = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", peak_file, wine.wine_binary(), FLOOR] +
-                              [str(a) for a in args], env=wine.environment(), stdin=subprocess.DEVNULL,
-                              stdout=out, stderr=subprocess.DEVNULL).returncode
-        out.seek(0)
-        printed = out.read()
+    code, _, peak, printed = timed([FLOOR] + [str(a) for a in args])
     assert code == 0, (args, printed)
-    with open(peak_file) as f:
-        FLOOR_PEAK[0] = max(FLOOR_PEAK[0], int(f.read().split()[-1]))
+    FLOOR_PEAK[0] = max(FLOOR_PEAK[0], peak)
     return float(printed.split()[-1])
 
 
@@ -315,8 +305,8 @@ def inside():
     with webhost.WebHost():
         trivial = os.path.join(work, "trivial.exe")
         shutil.copy(os.path.join(tyx_e2e.BUILD, "StubApp.exe"), trivial)
-        trivial_wall, trivial_peak = peak_memory([trivial])
-        trivial_peak = (trivial_peak, peak_memory([FLOOR, "window", "TyxUpdate - aktualizace", "1000"])[1])
+        _, trivial_wall, trivial_peak, _ = timed([trivial])
+        trivial_peak = (trivial_peak, timed([FLOOR, "window", "TyxUpdate - aktualizace", "1000"])[2])
         results = []
         for shape, count, size in SHAPES:
             results.append(measure(shape, count, size, work, trivial_wall, updaters))

@@ -71,15 +71,15 @@ void Win32Surface::Clear() {
 // The progress is drawn for every chunk of a download, mostly as the same
 // picture again; it reaches the bitmap, and the screen, only when it differs.
 void Win32Surface::Refresh() {
-  if (!window_ || !Render()) return;
+  if (!window_ || picture_ == drawn_) return;
   // Copied at once rather than through WM_PAINT, which costs several more
   // round trips to the Wine server.
   WindowDC dc(window_);
-  BitBlt(dc.get(), 0, 0, pixelWidth_, pixelHeight_, dc_, 0, 0, SRCCOPY);
+  Paint(dc.get());
 }
 
-bool Win32Surface::Render() {
-  if (picture_ == drawn_) return false;
+void Win32Surface::Render() {
+  if (picture_ == drawn_) return;
   for (const Operation& o : picture_) {
     if (!o.text.empty()) {
       SetTextColor(dc_, o.color);
@@ -94,7 +94,6 @@ bool Win32Surface::Render() {
     DeleteObject(brush);
   }
   drawn_ = picture_;
-  return true;
 }
 
 }  // namespace tyx::win32

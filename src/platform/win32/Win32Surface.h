@@ -43,7 +43,7 @@ class Win32Surface : public ISurface {
     std::wstring text;
     bool operator==(const Operation&) const = default;
   };
-  bool Render();
+  void Render();
 
   int widthTwips_, heightTwips_, pixelWidth_, pixelHeight_, dpi_;
   HDC dc_;
