@@ -13,22 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "log/UpdateLog.h"
-#include "platform/Cabinet.h"
-#include "platform/CodePage.h"
-#include "platform/Crypto.h"
-#include "platform/Dialogs.h"
 #include "platform/ErrorRecord.h"
-#include "platform/FileSystem.h"
-#include "platform/Internet.h"
-#include "platform/Platform.h"
-#include "platform/Process.h"
-#include "platform/Registry.h"
-#include "platform/Shell.h"
 #include "platform/Text.h"
-#include "platform/SystemInfo.h"
-#include "platform/Window.h"
-#include "session/Session.h"
+#include "session/Session.h"  // every platform interface, the log and the window
 
 namespace tyx::test {
 
@@ -414,18 +401,12 @@ struct Harness {
   tyx::Run run;
   Session session{run, platform, log, window, {}};
 
-  explicit Harness(const std::string& product = "Norva") {
+  explicit Harness(const std::string& product = "Norva")
+      : run{.gCmdLine = "x", .gDataPath = dir.Path("data"), .gAppPath = dir.Path("app"), .cApp = product + ".exe",
+            .gProduct = product, .gRegKey = "Software\\Tyx\\" + product, .gRegSubKey = "\\app",
+            .gTempPath = dir.Path("temp"), .gNewVerPath = dir.Path("temp\\TyxNewVer")} {
     for (const char* f : {"own/TyxUpdate.exe", "temp/.keep", "app/.keep", "data/.keep"}) dir.Write(f, "");
     os.ownFolder = dir.Path("own");
-    run.gProduct = product;
-    run.gRegKey = "Software\\Tyx\\" + product;
-    run.cApp = product + ".exe";
-    run.gAppPath = dir.Path("app");
-    run.gDataPath = dir.Path("data");
-    run.gTempPath = dir.Path("temp");
-    run.gNewVerPath = dir.Path("temp\\TyxNewVer");
-    run.gCmdLine = "x";
-    run.gRegSubKey = "\\app";
     os.Values(Key());
   }
   std::string Key() const { return run.gRegKey + run.gRegSubKey; }

@@ -27,14 +27,12 @@ TEST(Extract, Cases) {
       {"nested", {{"NorvaV.exe", "v"}, {"pack.cab", "MSCF"}, {"pack.lst", ""}}, {{"sub\\a.txt", "a"}, {"b.dll", "b"}},
        "", {"NorvaV.exe", "b.dll"}},
       {"pack without list", {{"pack.cab", "MSCF"}}, {{"a.txt", "a"}}, "File not found", {"a.txt"}},
-      {"damaged", {}, {}, "The system cannot find the file specified.", {}},
       {"continued in another cabinet", {{"a.txt", "a"}, {"\x12", ""}}, {}, "Invalid data.", {}},
       {"folder is a file", {{"sub", "x"}, {"sub\\a.txt", "a"}}, {}, "Access is denied.", {"sub"}},
   };
   for (const auto& c : cases) {
     test::Harness h;
-    if (c.package.empty()) h.dir.Write("temp/update.cab", "garbage");
-    else h.Cabinet("temp/update.cab", c.package);
+    h.Cabinet("temp/update.cab", c.package);
     if (!c.pack.empty()) h.cabinet.cabinets[h.run.gNewVerPath + "\\pack.cab"] = c.pack;
     EXPECT_EQ(ExtractUpdate(h.session), *c.error ? 1 : 0) << c.what;
     EXPECT_EQ(h.run.gLastError, c.error) << c.what;

