@@ -139,31 +139,15 @@ TEST(Staging, AnInterruptedInstallationIsUndoneBeforeTheNextRun) {
                    "Obnovení souboru b.txt", "Obnovení souboru a.txt", "Předchozí verze obnovena"}));
 }
 
-TEST(Registry, ValuesOfEveryTypeAndLengthAndTheErrorBoxes) {
+// The values themselves are read and written against the real registry by the Win32 layer's tests.
+TEST(Registry, FailuresAreShownInBoxesOnlyWhenAskedAndEveryKeyIsClosed) {
   test::Harness h;
   RegistryAccess registry{h.os, h.os, h.os};
-  const std::string key = h.Key();
-  auto read = [&](const std::string& name, uint32_t type = REG_SZ_TYPE, bool report = false) {
-    RegValue value = std::string("preset");
-    registry.ReadRegValue(HKEY_CURRENT_USER_VALUE, key, name, type, value, report);
-    return RegValueText(value);
-  };
-  for (size_t length : {0u, 253u, 254u, 255u, 256u, 4000u}) {
-    ASSERT_TRUE(registry.WriteRegValue(HKEY_CURRENT_USER_VALUE, key, "ProxyAdr", REG_SZ_TYPE, std::string(length, 'x')));
-    EXPECT_EQ(read("ProxyAdr"), std::string(length, 'x'));
-  }
-  auto& values = h.os.Values(key);
-  values["nozero"] = {REG_SZ_TYPE, "1"};
-  values["dword"] = {REG_DWORD_TYPE, std::string("\x05\0\0\0", 4)};
-  values["expand"] = {REG_EXPAND_SZ_TYPE, std::string("%TEMP%\0", 7)};
-  EXPECT_EQ(read("absent") + read("nozero") + read("dword") + read("dword", REG_DWORD_TYPE) + read("expand"),
-            "preset1051");  // a DWORD asked for as text reads 0, other types 1
-  ASSERT_TRUE(registry.WriteRegValue(HKEY_CURRENT_USER_VALUE, key, "NEWVER", REG_SZ_TYPE, int32_t{0}));
-  EXPECT_EQ(values["NEWVER"].second, std::string("0\0", 2));
-  EXPECT_TRUE(h.os.boxes.empty());
-  read("absent", REG_SZ_TYPE, true);
   RegValue value;
-  registry.ReadRegValue(HKEY_CURRENT_USER_VALUE, "Software\\None", "x", REG_SZ_TYPE, value, true);
+  for (bool report : {false, true}) {
+    registry.ReadRegValue(HKEY_CURRENT_USER_VALUE, h.Key(), "absent", REG_SZ_TYPE, value, report);
+    registry.ReadRegValue(HKEY_CURRENT_USER_VALUE, "Software\\None", "x", REG_SZ_TYPE, value, report);
+  }
   ASSERT_EQ(h.os.boxes.size(), 2u);
   EXPECT_EQ(h.os.boxes[0].text + "|" + h.os.boxes[0].title,
             "Error Retrieving Registry Key Entry:\r\nKey=absent\r\nDLL Returned=2|ODBC Registry");

@@ -140,25 +140,35 @@ TEST_F(Win32, FileSystemErrorsAreTheScriptingNumbers) {
   EXPECT_NE(temp, files.GetTempName());
 }
 
-TEST_F(Win32, CzechRegistryKeyAndTextRoundTripLongTextsAndNoKeyIsMade) {
+TEST_F(Win32, RegistryValuesOfEveryTypeAndLengthUnderACzechKeyAndNoKeyIsMade) {
   EXPECT_EQ(GetACP(), 1250u);
   const char kKey[] = "Software\\Tyx\\TestLayer\\c:/účetnictví/žluťoučký kůň";
   HKEY key;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, codePage.ToAnsi(kKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                             &key, nullptr), ERROR_SUCCESS);
+  const DWORD five = 5;
+  RegSetValueExA(key, "nozero", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 1);
+  RegSetValueExA(key, "dword", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&five), sizeof five);
+  RegSetValueExA(key, "expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>("%TEMP%"), 7);
   RegCloseKey(key);
   Win32Registry registry{codePage};
   Win32Dialogs dialogs;
   RegistryAccess access{registry, codePage, dialogs};
-  for (const std::string& text : {std::string("proxy.účetní.cz:8080"), std::string(1000, 'a')}) {
-    ASSERT_TRUE(access.WriteRegValue(HKEY_CURRENT_USER_VALUE, kKey, "ProxyAdr", REG_SZ_TYPE, text));
-    RegValue value = std::string();
-    ASSERT_TRUE(access.ReadRegValue(HKEY_CURRENT_USER_VALUE, kKey, "ProxyAdr", REG_SZ_TYPE, value, false));
-    EXPECT_EQ(RegValueText(value), text);
+  auto read = [&](const std::string& name, uint32_t type = REG_SZ_TYPE) {
+    RegValue value = std::string("preset");
+    access.ReadRegValue(HKEY_CURRENT_USER_VALUE, kKey, name, type, value, false);
+    return RegValueText(value);
+  };
+  EXPECT_EQ(read("absent") + read("nozero") + read("dword") + read("dword", REG_DWORD_TYPE) + read("expand"),
+            "preset1051");  // a DWORD asked for as text reads 0, other types 1
+  for (size_t length : {0u, 253u, 254u, 255u, 256u, 4000u}) {
+    ASSERT_TRUE(access.WriteRegValue(HKEY_CURRENT_USER_VALUE, kKey, "ProxyAdr", REG_SZ_TYPE, std::string(length, 'x')));
+    EXPECT_EQ(read("ProxyAdr"), std::string(length, 'x'));
   }
   wchar_t buffer[64];  // stored as Unicode by Wine, so the ANSI form reached it intact
   DWORD size = sizeof buffer;
   access.WriteRegValue(HKEY_CURRENT_USER_VALUE, kKey, "ProxyAdr", REG_SZ_TYPE, std::string("proxy.účetní.cz"));
+  EXPECT_EQ(read("ProxyAdr"), "proxy.účetní.cz");
   ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, Wide(kKey).c_str(), L"ProxyAdr", RRF_RT_REG_SZ, nullptr, buffer, &size),
             ERROR_SUCCESS);
   EXPECT_EQ(Utf8(buffer), "proxy.účetní.cz");
