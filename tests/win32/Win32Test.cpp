@@ -7,11 +7,9 @@
 #include "install/ExecCmd.h"
 #include "platform/RegistryAccess.h"
 #include "platform/VersionInfo.h"
-#include "platform/win32/Handles.h"
 #include "platform/win32/Wide.h"
 #include "platform/win32/Win32Cabinet.h"
 #include "platform/win32/Win32CodePage.h"
-#include "platform/win32/Win32Dialogs.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32PackTools.h"
 #include "platform/win32/Win32Process.h"
@@ -19,7 +17,6 @@
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32Window.h"
-#include "platform/win32/WinApi.h"
 #include "session/ProgressBar.h"
 
 namespace tyx::win32 {
