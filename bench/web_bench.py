@@ -148,7 +148,7 @@ def timed(args):
     # Through a file, not a pipe: a Wine service it starts may keep a pipe open.
     with tempfile.TemporaryFile() as out:
         begin = time.monotonic()
-        code = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", peak_file, wine.wine_binary()] + args,
+        code = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", peak_file, wine.WINE] + args,
                               env=wine.environment(), stdin=subprocess.DEVNULL, stdout=out,
                               stderr=subprocess.DEVNULL).returncode
         wall = time.monotonic() - begin
@@ -291,7 +291,7 @@ def per_file(results, labels):
 def machine():
     with open("/proc/cpuinfo") as f:
         model = re.search(r"model name\s*:\s*(.*)", f.read())
-    return f"{os.cpu_count()} cores ({model.group(1) if model else 'unknown CPU'}), {wine.wine_binary()} x86_64 build"
+    return f"{os.cpu_count()} cores ({model.group(1) if model else 'unknown CPU'}), {wine.WINE} x86_64 build"
 
 
 def inside():
@@ -302,7 +302,7 @@ def inside():
         updaters = [("before", os.environ["TYX_BENCH_BEFORE"]), ("after", updaters[0][1])]
     labels = [u[0] for u in updaters]
     started = time.monotonic()
-    with webhost.WebHost():
+    with webhost.servers():
         trivial = os.path.join(work, "trivial.exe")
         shutil.copy(os.path.join(tyx_e2e.BUILD, "StubApp.exe"), trivial)
         _, trivial_wall, trivial_peak, _ = timed([trivial])

@@ -113,8 +113,8 @@ def web_update():
     import webhost
     inst, package = prepare()
     tyx_e2e.reg_set(inst.key("Norva"), "NEWVERTYPE", "1")
-    with webhost.WebHost() as host, open(package, "rb") as f:
-        host.publish("/tyx/norva/newverall/update.cab", f.read())
+    with webhost.servers():
+        shutil.copy(package, webhost.served("/tyx/norva/newverall/update.cab"))
         update(inst, f"Package: https://{webhost.NORVA}/tyx/norva/newverall/update.cab on the local test host "
                      "(web update, NEWVERTYPE 1)")
 

@@ -54,14 +54,15 @@ PACKS = [
 ]
 
 
-def pack(root, key="test", extra=(), files=None):
-    """TyxPack's update.cab of a Norva release (and a pack.cab of helper.dll) in `root`: (exit code, output)."""
-    for name, content in (files if files is not None else release("Norva")).items():
+def pack(root, key="test", files=None, extra=(), out=None):
+    """TyxPack's update.cab (`out`, else in `root`) of a Norva release with `files` changed (None: left out) and a
+    pack.cab of helper.dll: (exit code, output)."""
+    for name, content in dict(release("Norva"), **(files or {})).items():
         if content is not None:
             write(os.path.join(root, "release", name), content)
     write(os.path.join(root, "pack", "helper.dll"), b"dll")
     return tyxpack("build", "--product", "Norva", "--key", win(os.path.join(KEYS, f"{key}.pem")), "--pack",
-                   win(os.path.join(root, "pack")), "--out", win(os.path.join(root, "update.cab")), *extra,
+                   win(os.path.join(root, "pack")), "--out", win(out or os.path.join(root, "update.cab")), *extra,
                    win(os.path.join(root, "release")))
 
 
@@ -74,14 +75,13 @@ class SignedPackages(WineTestCase):
                 shutil.copy(os.path.join(UPDATERS, program + ".exe"), os.path.join(inst.own, "TyxUpdate.exe"))
                 package = os.path.join(inst.data, "update.cab")
                 if key:
-                    code, out = pack(inst.root, key)
+                    code, out = pack(inst.root, key, out=package)
                     self.assertEqual(code, 0 if key == "test" else 1, out)
-                    shutil.copy(os.path.join(inst.root, "update.cab"), package)
-                    if change:
-                        repack(package, change)
                 else:
                     make_package(package, release("Norva"))
-                inst.run(inst.command_line())
+                if change:
+                    repack(package, change)
+                inst.run()
                 log = inst.log()
                 self.assertIn(last, log)
                 installed = last == "Aktualizace provedena"
@@ -90,10 +90,8 @@ class SignedPackages(WineTestCase):
 
     def test_tyxpack_refusals_verify_and_help(self):
         for name, files, extra, code, line in PACKS:
-            with self.subTest(name):
-                root = os.path.join(wine.WORK, "runs", "pack-" + name.replace(" ", "-"))
-                shutil.rmtree(root, ignore_errors=True)
-                got, out = pack(root, files={**release("Norva"), **files}, extra=extra)
+            with self.subTest(name), tempfile.TemporaryDirectory(dir=wine.WORK) as root:
+                got, out = pack(root, files=files, extra=extra)
                 self.assertEqual(got, code, out)
                 self.assertIn(line, out)
                 self.assertEqual(os.path.exists(os.path.join(root, "update.cab")), code == 0)
@@ -101,10 +99,9 @@ class SignedPackages(WineTestCase):
         self.assertEqual(code, 0)
         self.assertIn("TyxPack verify SOUBOR", out)
         self.assertEqual(tyxpack()[0], 2)
-        root = os.path.join(wine.WORK, "runs", "pack-verify")
-        shutil.rmtree(root, ignore_errors=True)
-        self.assertEqual(pack(root)[0], 0)
-        repack(os.path.join(root, "update.cab"), lambda files: files.update({"readme.txt": b"changed"}))
-        code, out = tyxpack("verify", win(os.path.join(root, "update.cab")))
+        with tempfile.TemporaryDirectory(dir=wine.WORK) as root:
+            self.assertEqual(pack(root)[0], 0)
+            repack(os.path.join(root, "update.cab"), lambda files: files.update({"readme.txt": b"changed"}))
+            code, out = tyxpack("verify", win(os.path.join(root, "update.cab")))
         self.assertEqual(code, 1)
         self.assertIn("odmítnut: Soubor readme.txt neodpovídá podpisu aktualizace.", out)

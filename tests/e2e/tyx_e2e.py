@@ -1,12 +1,14 @@
 """Fake installations and runs of the real TyxUpdate.exe under Wine."""
+import concurrent.futures
 import os
+import pwd
 import re
 import shutil
 import subprocess
 import tempfile
-import threading
 import time
 import unittest
+from pathlib import Path
 
 import wine
 
@@ -16,6 +18,10 @@ UPDATER = os.environ.get("TYX_UPDATER") or os.path.join(BUILD, "TyxUpdate.exe")
 # The emulated 32-bit build takes minutes per run: its entries take a representative few rows of a table.
 EMULATED = os.environ.get("TYX_ARCH") == "i686"
 WORK = wine.WORK
+# The temporary folder Wine's prefix gives its programs (C:\users\<the Unix user>\Temp).
+USER_TEMP = os.path.join(wine.PREFIX, "drive_c", "users", pwd.getpwuid(os.getuid()).pw_name, "Temp")
+STAGING = os.path.join(USER_TEMP, "TyxNewVer")
+WINDOW_TITLE = "TyxUpdate - aktualizace"
 
 
 def win(path):
@@ -28,29 +34,13 @@ def value_base(folder):
     return win(folder).lower().replace("\\", "/")
 
 
-def _user_temp():
-    """The temporary folder that programs in the prefix are given, as a Unix path."""
-    if not BUILD or not os.path.isdir(wine.PREFIX):  # the demo imports this before it makes its prefix
-        return ""
-    echoed = wine.run(["cmd", "/c", "echo %TEMP%"], capture_output=True).stdout.decode().strip()
-    return wine.run(["winepath", "-u", echoed], capture_output=True).stdout.decode().strip()
-
-
-USER_TEMP = _user_temp()
-STAGING = os.path.join(USER_TEMP, "TyxNewVer")
-
-
-def read(path, mode="rb"):
-    if not os.path.exists(path):
-        return b"" if mode == "rb" else ""
-    with open(path, mode) as f:
-        return f.read()
+def read(path):
+    return Path(path).read_bytes() if os.path.exists(path) else b""
 
 
 def write(path, data):
     os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "wb") as f:
-        f.write(data)
+    Path(path).write_bytes(data)
 
 
 class Installation:
@@ -80,21 +70,22 @@ class Installation:
         root = os.path.join(self.app, "OldVer")
         return [os.path.join(root, d) for d in sorted(os.listdir(root))] if os.path.isdir(root) else []
 
-    def run(self, command_line, timeout=600, temp=None, window=True):
-        """Runs the updater to its end; it must end with 0 and show its window, or not (`window`), as told."""
+    def run(self, temp=None, window=True):
+        """Runs the updater to its end; it must end with 0 and show its form, or not (`window`), as told."""
         exe = os.path.join(self.own, "TyxUpdate.exe")
         # Wine takes TEMP from the registry, but a program inherits its parent's.
-        args = ["cmd", "/c", f"set TMP={win(temp)}&& set TEMP={win(temp)}&& {win(exe)} {command_line}"] if temp \
-            else [exe, command_line]
-        with WindowWatch() as watch:
-            result = wine.run(args, timeout=timeout, capture_output=True)
+        args = ["cmd", "/c", f"set TMP={win(temp)}&& set TEMP={win(temp)}&& {win(exe)} {self.command_line()}"] \
+            if temp else [exe, self.command_line()]
+        with concurrent.futures.ThreadPoolExecutor(1) as pool:
+            running = pool.submit(wine.run, args, timeout=600, capture_output=True)
+            shown = form_shown(running.done)
+            result = running.result()
         assert result.returncode == 0, f"TyxUpdate.exe ended with {result.returncode}: {result.stderr[-2000:]}"
-        assert watch.seen == window, f"the window \"{WINDOW_TITLE}\" {'never' if window else 'was'} shown"
+        assert shown == window, f"the form \"{WINDOW_TITLE}\" {'never' if window else 'was'} shown"
 
-    def run_killed(self, command_line, when, timeout=900):
-        """Starts the updater and SIGKILLs its Wine process as soon as `when()` holds; the emulated 32-bit
-        program on a loaded machine may take minutes to get there."""
-        process = background([os.path.join(self.own, "TyxUpdate.exe"), command_line])
+    def run_killed(self, when, timeout=900):
+        """Starts the updater and kills it once `when()` holds (the emulated build may take minutes to get there)."""
+        process = background([os.path.join(self.own, "TyxUpdate.exe"), self.command_line()])
         wait_until(lambda: when() or process.poll() is not None, timeout, 0.001)
         reached = when()
         process.kill()
@@ -111,45 +102,27 @@ class Installation:
         assert raw.endswith(b"\r\n") or not raw, "log lines end with CR LF"
         return [line[line.index("]") + 1:] for line in raw.decode("cp1250").split("\r\n") if line]
 
-    def started(self):
-        return read(os.path.join(self.app, "started.log"), "r").splitlines()
-
     def wait_started(self, count, timeout=60):
-        """The restarts happen after the updater has ended; wait for them, and a moment for any beyond."""
-        wait_until(lambda: len([s for s in self.started() if s.startswith("started")]) >= count, timeout)
+        """The stubs' record once `count` starts (after the updater's end) are in it, and a moment for any beyond."""
+        record = os.path.join(self.app, "started.log")
+        wait_until(lambda: len(re.findall(rb"^started", read(record), re.M)) >= count, timeout)
         time.sleep(0.5)
-        return self.started()
+        return read(record).decode().splitlines()
 
 
-WINDOW_TITLE = "TyxUpdate - aktualizace"
-
-
-class WindowWatch:
-    """Watches the display, while a run lasts, for the update's form being mapped: a window of its title whose
-    client area alone is 672 x 369 pixels (a message box of the same title is smaller)."""
-
-    def __init__(self):
-        self.seen, self.done = False, threading.Event()
-        self.thread = threading.Thread(target=self._watch, daemon=True)
-
-    def _watch(self):
-        display = ["-display", wine.environment()["DISPLAY"]]
-        while not self.seen and not self.done.wait(0.2):
-            tree = subprocess.run(["xwininfo", "-root", "-tree"] + display, capture_output=True, text=True,
-                                  errors="replace").stdout
-            for line in tree.splitlines():
-                size = re.search(r"\)\s+(\d+)x(\d+)\+", line)
-                if f'"{WINDOW_TITLE}"' in line and size and int(size[1]) >= 672 and int(size[2]) >= 369:
-                    self.seen |= "Map State: IsViewable" in subprocess.run(
-                        ["xwininfo", "-id", line.split()[0]] + display, capture_output=True, text=True).stdout
-
-    def __enter__(self):
-        self.thread.start()
-        return self
-
-    def __exit__(self, *exc):
-        self.done.set()
-        self.thread.join()
+def form_shown(finished):
+    """Whether the update's form is mapped before `finished()`: a window of its title whose client area alone is
+    672 x 369 pixels (a message box of the same title is smaller)."""
+    display = ["-display", wine.environment()["DISPLAY"]]
+    while not finished():
+        time.sleep(0.2)
+        tree = subprocess.run(["xwininfo", "-root", "-tree"] + display, capture_output=True, text=True,
+                              errors="replace").stdout
+        for window, width, height in re.findall(rf'(0x[0-9a-f]+) "{WINDOW_TITLE}".*\)\s+(\d+)x(\d+)\+', tree):
+            if int(width) >= 672 and int(height) >= 369 and "Map State: IsViewable" in subprocess.run(
+                    ["xwininfo", "-id", window] + display, capture_output=True, text=True).stdout:
+                return True
+    return False
 
 
 def wait_until(condition, timeout=60, step=0.1):
@@ -175,18 +148,16 @@ def release(product, **extra):
 def make_package(path, files, pack=None):
     """update.cab with these files (name -> bytes) and, given `pack`, a nested pack.cab and pack.lst."""
     with tempfile.TemporaryDirectory() as work:
-        names = list(files)
         if pack:
             make_package(os.path.join(work, "pack.cab"), pack)
             write(os.path.join(work, "pack.lst"), "\n".join(pack).encode())
-            names += ["pack.cab", "pack.lst"]
         for name, content in files.items():
             write(os.path.join(work, name), content)
-        subprocess.run(["gcab", "-c", "-z", os.path.abspath(path)] + names, cwd=work, check=True)
+        subprocess.run(["gcab", "-c", "-z", os.path.abspath(path)] + sorted(os.listdir(work)), cwd=work, check=True)
 
 
 def background(args):
-    return subprocess.Popen([wine.wine_binary()] + list(args), env=wine.environment(), stdin=subprocess.DEVNULL,
+    return subprocess.Popen([wine.WINE] + list(args), env=wine.environment(), stdin=subprocess.DEVNULL,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
@@ -198,16 +169,8 @@ def reg_set(key, name, value):
     assert reg("add", "HKCU\\" + key, "/v", name, "/d", value, "/f").returncode == 0
 
 
-def reg_delete(key):
-    reg("delete", "HKCU\\" + key, "/f")
-
-
 class WineTestCase(unittest.TestCase):
-    def setUp(self):
-        if not BUILD:
-            self.skipTest("TYX_WIN_BUILD is not set")
-
-    def prepare(self, name, product, settings=None, exe=None, package=None, pack=None):
+    def prepare(self, name, product, settings, exe=None, package=None, pack=None):
         """An installation of `product` (a stub marked "old"), the library updater, registry values and,
         given `package` (name -> bytes), update.cab in the data folder."""
         inst = Installation(name)
@@ -215,17 +178,7 @@ class WineTestCase(unittest.TestCase):
         inst.add_stub("tyxlibupdate.exe")
         if package is not None:
             make_package(os.path.join(inst.data, "update.cab"), package, pack)
-        for value, text in (settings or {}).items():
+        for value, text in settings.items():
             reg_set(inst.key(product), value, text)
-        self.addCleanup(reg_delete, f"Software\\Tyx\\{product}")
+        self.addCleanup(reg, "delete", f"HKCU\\Software\\Tyx\\{product}", "/f")
         return inst
-
-    def box_texts(self, title, count=1, seconds=60):
-        """Presses OK on boxes with this title while the update runs; the texts, once the returned call is made."""
-        record = tempfile.mktemp(dir=WORK, suffix=".boxes")
-        process = background([os.path.join(BUILD, "DismissBox.exe"), title, str(count), str(seconds), win(record)])
-
-        def texts():
-            process.wait(timeout=seconds + 30)
-            return [line.split("|", 1)[1] for line in read(record).decode("utf-16-le").splitlines()]
-        return texts

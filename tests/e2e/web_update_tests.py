@@ -1,34 +1,29 @@
-"""Web updates of the real TyxUpdate.exe under Wine against the test web hosts (run by webhost.py, inside
-the namespace where the hosts resolve and only the test CA is trusted)."""
+"""Web updates of the real TyxUpdate.exe under Wine against the test web hosts (run by webhost.py, inside the
+namespace where the hosts resolve and only the test CA is trusted)."""
 import os
+import unittest
 
 import wine
-from tyx_e2e import (BUILD, EMULATED, USER_TEMP, WineTestCase, background, make_package, marker_of, read, release,
-                     stub, wait_until, write)
+from tyx_e2e import BUILD, EMULATED, USER_TEMP, WineTestCase, background, make_package, marker_of, read, release, \
+    stub, wait_until, write
 from test_signed_packages import REFUSED, pack, repack
-from webhost import NORVA, WebHost
+from webhost import NORVA, PROXY_LOG, served, servers
 
 DONE = "Aktualizace provedena"
 
 
 def setUpModule():
-    global HOST
-    HOST = WebHost().__enter__()
-
-
-def tearDownModule():
-    HOST.__exit__(None, None, None)
+    unittest.enterModuleContext(servers())
 
 
 class WebUpdate(WineTestCase):
-    def web(self, name, product, settings, published=None):
+    def web(self, name, product, settings, path=None):
+        """An installation with an older update.cab in its data folder; a "web" V build published at `path`."""
         inst = self.prepare(name, product, settings)
         write(os.path.join(inst.data, "update.cab"), b"an older package")
-        package = os.path.join(wine.WORK, "published.cab")
-        make_package(package, release(product, **{f"{product}V.exe": stub(b"web")}))
-        if published:
-            HOST.publish(published, read(package))
-        return inst, read(package)
+        if path:
+            make_package(served(path), release(product, **{f"{product}V.exe": stub(b"web")}))
+        return inst
 
     def test_release_channel_over_https_and_type_2_through_the_proxy(self):
         rows = [("web-norva", "Norva", {"NEWVERTYPE": "1"}, "/tyx/norva/newverall/update.cab"),
@@ -36,32 +31,28 @@ class WebUpdate(WineTestCase):
                  "/tyx/norvapro/newverall/update.cab")]
         for name, product, settings, path in rows:
             with self.subTest(name):
-                inst, published = self.web(name, product, settings, path)
+                inst = self.web(name, product, settings, path)
                 proxy = "Proxy" in settings
-                inst.run(inst.command_line())
+                inst.run()
                 log = inst.log()
                 self.assertEqual(log[1:3], ["Výpočet velikosti souboru update.cab", f"Doména {NORVA}, cesta {path}"])
-                self.assertTrue(log[3].startswith("Stažení souboru update.cab do ") and
-                                log[3].endswith("\\Temp\\update.cab"), log[3])
-                self.assertIn("Stažení souborů dokončeno", log)
+                self.assertRegex(log[3], r"^Stažení souboru update\.cab do .*\\Temp\\update\.cab$")
                 self.assertFalse(any(line.startswith("Velikost souboru nebyla") for line in log), log)
                 self.assertEqual(log[-1], DONE)
                 self.assertEqual(marker_of(inst.read(f"{product}.exe")), b"web")
-                self.assertEqual(inst.read("readme.txt"), b"new readme")
                 self.assertEqual(read(os.path.join(inst.data, "update.cab")),
-                                 published if proxy else b"an older package", "only type 2 keeps a copy")
+                                 read(served(path)) if proxy else b"an older package", "only type 2 keeps a copy")
                 self.assertIn("started tyxlibupdate.exe|/S", inst.wait_started(2))
                 if proxy:
                     self.assertIn("InternetOpen('Norva', 3, 127.0.0.1:8888, vbNullString, 0)", log)
-                    self.assertIn(f"CONNECT {NORVA}:443", HOST.proxy_log())
+                    self.assertIn(f"CONNECT {NORVA}:443", read(PROXY_LOG).decode(errors="replace"))
 
     def test_signed_package_changed_on_the_host_is_refused(self):
         inst = self.prepare("web-signed", "Norva", {"NEWVERTYPE": "1"})
-        self.assertEqual(pack(inst.root)[0], 0)
-        package = os.path.join(inst.root, "update.cab")
+        package = served("/tyx/norva/newverall/update.cab")
+        self.assertEqual(pack(inst.root, out=package)[0], 0)
         repack(package, lambda files: files.update({"NorvaV.exe": stub(b"evil")}))
-        HOST.publish("/tyx/norva/newverall/update.cab", read(package))
-        inst.run(inst.command_line())
+        inst.run()
         self.assertIn("CL - Soubor NorvaV.exe neodpovídá podpisu aktualizace." + REFUSED, inst.log())
         self.assertEqual(marker_of(inst.read("Norva.exe")), b"old")
 
@@ -71,9 +62,9 @@ class WebUpdate(WineTestCase):
         rows = [("web-404", "NorvaLite", "2", ",beta", "Požadovaný soubor nebyl nalezen", None),
                 ("web-rogue", "Talvik", "1", "", "Nelze navázat připojení k internetu",
                  "/tyx/talvik/newver/update.cab")]
-        for name, product, kind, channel, failure, published in rows[EMULATED:]:  # the emulated build: the rogue
+        for name, product, kind, channel, failure, path in rows[EMULATED:]:  # the emulated build: the rogue
             with self.subTest(name):
-                inst, _ = self.web(name, product, {"NEWVERTYPE": kind}, published)
+                inst = self.web(name, product, {"NEWVERTYPE": kind}, path)
                 updater = background([os.path.join(inst.own, "TyxUpdate.exe"), inst.command_line() + channel])
                 wait_until(lambda: failure in inst.log(), 600)
                 self.assertIn(failure, inst.log())

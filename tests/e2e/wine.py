@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """One Wine prefix and one Xvfb display per test run, under the build folder.
 
-  wine.py setup          fresh prefix (Czech locale: ANSI code page 1250), Xvfb, persistent wineserver;
-                         a copy of TYX_WINE_TEMPLATE, a booted prefix, when there is one (booting takes minutes
-                         where 32-bit code is emulated)
+  wine.py setup          Xvfb, a prefix (Czech locale: code page 1250; a copy of TYX_WINE_TEMPLATE, a booted
+                         prefix, when there is one) and its wineserver kept running
   wine.py run EXE ARGS   runs a Windows program in that prefix, passing its exit code on
   wine.py cleanup        stops wineserver and Xvfb
 """
+import contextlib
 import json
 import os
 import shutil
@@ -20,17 +20,8 @@ PREFIX = os.path.join(WORK, "wineprefix")
 STATE = os.path.join(WORK, "session.json")
 
 
-def _binary(names, what):
-    path = next((shutil.which(n) or n for n in names if shutil.which(n) or os.path.exists(n)), None)
-    return path or sys.exit(f"{what} is not installed")
-
-
-def wine_binary():
-    return _binary(("wine64", "/usr/lib/wine/wine64", "wine"), "wine64")
-
-
-def wineserver_binary():
-    return _binary(("/usr/lib/wine/wineserver64", "wineserver"), "wineserver")
+WINE = shutil.which("wine64") or shutil.which("/usr/lib/wine/wine64") or "wine"
+WINESERVER = shutil.which("/usr/lib/wine/wineserver64") or "wineserver"
 
 
 def environment():
@@ -69,40 +60,29 @@ def setup():
     if template and has_32_bit_part(template):
         shutil.copytree(template, PREFIX, symlinks=True)
     else:
-        subprocess.run([wine_binary(), "wineboot", "-i"], env=env, check=True, **quiet)
+        subprocess.run([WINE, "wineboot", "-i"], env=env, check=True, **quiet)
         if template and has_32_bit_part(PREFIX):  # made before 32-bit programs could run here: renew it
-            subprocess.run([wineserver_binary(), "-w"], env=env)
+            subprocess.run([WINESERVER, "-w"], env=env)
             shutil.rmtree(template, ignore_errors=True)
             shutil.copytree(PREFIX, template, symlinks=True)
     # The window is laid out for Arial; Liberation Sans has its metrics.
-    subprocess.run([wine_binary(), "reg", "add", "HKCU\\Software\\Wine\\Fonts\\Replacements", "/v", "Arial",
+    subprocess.run([WINE, "reg", "add", "HKCU\\Software\\Wine\\Fonts\\Replacements", "/v", "Arial",
                     "/d", "Liberation Sans", "/f"], env=env, check=True, stdout=subprocess.DEVNULL)
-    subprocess.run([wineserver_binary(), "-w"], env=env)
+    subprocess.run([WINESERVER, "-w"], env=env)
     # Kept running between the tests' programs; it must not hold the test's output open.
-    subprocess.run([wineserver_binary(), "-p"], env=env, check=True, stdin=subprocess.DEVNULL, **quiet)
+    subprocess.run([WINESERVER, "-p"], env=env, check=True, stdin=subprocess.DEVNULL, **quiet)
     print(f"Wine prefix {PREFIX} ready on display {environment()['DISPLAY']}")
 
 
 def cleanup():
     if os.path.isdir(PREFIX):
-        subprocess.run([wineserver_binary(), "-k"], env=environment(), stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-k"], env=environment(), stderr=subprocess.DEVNULL)
     if os.path.exists(STATE):
         with open(STATE) as f:
             pid = json.load(f).get("xvfb")
-        try:
+        with contextlib.suppress(ProcessLookupError, TypeError, PermissionError):
             os.killpg(pid, signal.SIGTERM)
-        except (ProcessLookupError, TypeError, PermissionError):
-            pass
         os.remove(STATE)
-
-
-def environment_for_a_namespace():
-    """The environment for running Wine inside a namespace of the test's own: Wine's server opens the files and
-    owns the sockets, so the one outside is stopped first, and the caller starts one ($WINESERVER) inside."""
-    env = dict(environment(), WINESERVER=wineserver_binary())
-    subprocess.run([env["WINESERVER"], "-k"], env=env, stderr=subprocess.DEVNULL)
-    subprocess.run([env["WINESERVER"], "-w"], env=env)
-    return env
 
 
 def run(args, timeout=None, capture_output=False):
@@ -111,7 +91,7 @@ def run(args, timeout=None, capture_output=False):
     os.makedirs(WORK, exist_ok=True)
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         try:
-            result = subprocess.run([wine_binary()] + list(args), env=environment(), timeout=timeout,
+            result = subprocess.run([WINE] + list(args), env=environment(), timeout=timeout,
                                     stdin=subprocess.DEVNULL, stdout=out, stderr=err)
         except subprocess.TimeoutExpired:  # what it printed says where it hung
             result = subprocess.CompletedProcess(args, 124)
