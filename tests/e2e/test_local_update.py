@@ -76,7 +76,7 @@ class LocalUpdate(WineTestCase):
                     continue
                 started = inst.wait_started(2 if last == DONE else 1)
                 self.assertIn(f"started {product}.exe|", started)
-                self.assertEqual("started tyxlibupdate.exe|/S" in started, last == DONE)
+                self.assertEqual("started tyxlibupdate.exe|/S" in started, last == DONE, started)
                 if last == DONE:
                     self.assertEqual((marker_of(inst.read(f"{product}.exe")), inst.read("helper.dll")), (b"V", b"dll"))
                     [backup] = inst.backups()
