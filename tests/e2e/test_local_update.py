@@ -34,8 +34,7 @@ class LocalUpdate(WineTestCase):
         shutil.copytree(kept, folder, dirs_exist_ok=True)
 
     def test_updates_and_their_faults(self):
-        """Each product updated; then Wine's real file errors, each leaving the application as it was. "temp"
-        rows put the temporary folder on a 4 MB tmpfs."""
+        """Each product updated; Wine's real file errors leaving the application as it was (temp: a 4 MB tmpfs)."""
         def small_temp(inst):
             self.on_small_disk(os.path.join(inst.root, "temp"), "4m")
             return os.path.join(inst.root, "temp")

@@ -87,10 +87,9 @@ class Installation:
         """Starts the updater and kills it once `when()` holds (the emulated build may take minutes to get there)."""
         process = background([os.path.join(self.own, "TyxUpdate.exe"), self.command_line()])
         wait_until(lambda: when() or process.poll() is not None, timeout, 0.001)
-        reached = when()
         process.kill()
         process.wait()
-        assert reached, "the updater never got to the moment it was to be killed at"
+        assert when(), "the updater never got to the moment it was to be killed at"
 
     def files(self):
         """The application folder without its backups and the stubs' record: name -> bytes."""

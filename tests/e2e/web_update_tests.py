@@ -35,8 +35,6 @@ class WebUpdate(WineTestCase):
                 proxy = "Proxy" in settings
                 inst.run()
                 log = inst.log()
-                self.assertEqual(log[1:3], ["Výpočet velikosti souboru update.cab", f"Doména {NORVA}, cesta {path}"])
-                self.assertRegex(log[3], r"^Stažení souboru update\.cab do .*\\Temp\\update\.cab$")
                 self.assertFalse(any(line.startswith("Velikost souboru nebyla") for line in log), log)
                 self.assertEqual(log[-1], DONE)
                 self.assertEqual(marker_of(inst.read(f"{product}.exe")), b"web")

@@ -88,9 +88,8 @@ def run_in_namespace(command):
              "mount --bind \"$1/ca.crt\" /etc/ssl/certs/ca-certificates.crt; "
              "\"$WINESERVER\" -p </dev/null >/dev/null 2>&1; shift; set +e; \"$@\"; rc=$?; "
              "\"$WINESERVER\" -k 2>/dev/null; exit $rc")
-    here = os.path.dirname(os.path.abspath(__file__))
     full = ["unshare", "--net", "--mount", "--", "bash", "-c", inner, "_", WORK] + list(command)
-    return subprocess.run(full, cwd=here, env=env).returncode
+    return subprocess.run(full, cwd=os.path.dirname(os.path.abspath(__file__)), env=env).returncode
 
 
 if __name__ == "__main__":

@@ -106,8 +106,7 @@ def run(args, timeout=None, capture_output=False):
 
 
 if __name__ == "__main__":
-    command = sys.argv[1] if len(sys.argv) > 1 else ""
-    if command in ("setup", "cleanup"):
-        globals()[command]()
+    if sys.argv[1:2] in (["setup"], ["cleanup"]):
+        globals()[sys.argv[1]]()
     else:
-        sys.exit(run(sys.argv[2:]).returncode if command == "run" else __doc__)
+        sys.exit(run(sys.argv[2:]).returncode if sys.argv[1:2] == ["run"] else __doc__)
