@@ -1,11 +1,11 @@
-"""Web updates of the real TyxUpdate.exe under Wine against the test web hosts (run by webhost.py, inside the
-namespace where the hosts resolve and only the test CA is trusted)."""
+"""Web updates of the real TyxUpdate.exe under Wine against the test web hosts (run by webhost.py, inside
+the namespace where the hosts resolve and only the test CA is trusted)."""
 import os
 import unittest
 
 import wine
-from tyx_e2e import BUILD, EMULATED, USER_TEMP, WineTestCase, background, make_package, marker_of, read, release, \
-    stub, wait_until, write
+from tyx_e2e import (BUILD, EMULATED, USER_TEMP, WineTestCase, background, make_package, marker_of, read, release,
+                     stub, wait_until, write)
 from test_signed_packages import REFUSED, pack, repack
 from webhost import NORVA, PROXY_LOG, served, servers
 
