@@ -6,7 +6,7 @@ import tempfile
 import time
 
 from tyx_e2e import (BUILD, STAGING, USER_TEMP, WineTestCase, background, make_package, marker_of, read, reg,
-                     reg_set, release, stub, value_base, wait_until, win, write)
+                     reg_set, release, stub, stub_record, value_base, wait_until, win, write)
 
 DONE = "Aktualizace provedena"
 RESTORED = "Předchozí verze obnovena"
@@ -105,10 +105,8 @@ class LocalUpdate(WineTestCase):
         inst = self.local("running", "Norva")
         companion = os.path.join(inst.root, "kartoteka")
         inst.add_stub("Kartoteka.exe", companion)
-        write(os.path.join(companion, "window.txt"), "Kartotéka Norva".encode())
-        running = background([os.path.join(companion, "Kartoteka.exe")])
-        record = os.path.join(companion, "started.log")
-        wait_until(lambda: "window Kartotéka Norva" in read(record).decode())
+        running = background([os.path.join(companion, "Kartoteka.exe"), "/window", "Kartotéka Norva"])
+        wait_until(lambda: "window Kartotéka Norva" in stub_record(companion))
         # OK pressed on the box while the update runs (the emulated 32-bit program takes minutes to show it)
         boxes = os.path.join(inst.root, "boxes")
         dismiss = background([os.path.join(BUILD, "DismissBox.exe"), "TyxUpdate - aktualizace", "1", "300", win(boxes)])
@@ -118,7 +116,7 @@ class LocalUpdate(WineTestCase):
                          ["Aplikace Kartotéka Norva je spuštěna. Nyní proběhne pokus o její uzavření."
                           "  Pokud bude aplikace uzavřena, aktualizace bude dále pokračovat."])
         running.wait(timeout=30)
-        self.assertIn("quit Kartoteka.exe", read(record).decode().splitlines())
+        self.assertIn("quit Kartoteka.exe", stub_record(companion))
         self.assertIn("Pokus o zavření aplikace Kartotéka Norva", inst.log())
         self.assertEqual(inst.log()[-1], DONE)
 

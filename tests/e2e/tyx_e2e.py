@@ -103,10 +103,14 @@ class Installation:
 
     def wait_started(self, count, timeout=60):
         """The stubs' record once `count` starts (after the updater's end) are in it, and a moment for any beyond."""
-        record = os.path.join(self.app, "started.log")
-        wait_until(lambda: len(re.findall(rb"^started", read(record), re.M)) >= count, timeout)
+        wait_until(lambda: len([s for s in stub_record(self.app) if s.startswith("started")]) >= count, timeout)
         time.sleep(0.5)
-        return read(record).decode().splitlines()
+        return stub_record(self.app)
+
+
+def stub_record(folder):
+    """What the stubs in this folder recorded (started.log, UTF-16): "started NAME|ARGUMENTS", "window TITLE"..."""
+    return read(os.path.join(folder, "started.log")).decode("utf-16-le").splitlines()
 
 
 def form_shown(finished):
