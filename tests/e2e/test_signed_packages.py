@@ -95,9 +95,6 @@ class SignedPackages(WineTestCase):
                 self.assertEqual(got, code, out)
                 self.assertIn(line, out)
                 self.assertEqual(os.path.exists(os.path.join(root, "update.cab")), code == 0)
-        code, out = tyxpack("--help")
-        self.assertEqual(code, 0)
-        self.assertIn("TyxPack verify SOUBOR", out)
         self.assertEqual(tyxpack()[0], 2)
         with tempfile.TemporaryDirectory(dir=wine.WORK) as root:
             self.assertEqual(pack(root)[0], 0)

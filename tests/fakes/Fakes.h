@@ -20,6 +20,7 @@
 namespace tyx::test {
 
 namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
 
 inline fs::path NativePath(std::string path) {
   std::replace(path.begin(), path.end(), '\\', '/');
@@ -85,10 +86,7 @@ class StdFileSystem : public IFileSystem {
   }
   std::vector<std::string> Files(const std::string& folder) override { return Names(folder, false); }
   std::vector<std::string> Folders(const std::string& folder) override { return Names(folder, true); }
-  void RemoveLinks(const std::string& folder) override {
-    for (auto& entry : fs::directory_iterator(NativePath(folder)))
-      if (entry.is_symlink()) fs::remove(entry.path());
-  }
+  void RemoveLinks(const std::string&) override {}  // links: the end-to-end runs under Wine
   std::string GetTempName() override { return "rad" + std::to_string(10000 + ++tempCounter_) + ".tmp"; }
   std::string TemporaryFolder() override { return temp_; }
   bool AppendBytes(const std::string& path, const std::string& bytes) override {
@@ -148,7 +146,7 @@ class FakeCrypto : public ICrypto {
 };
 
 // The registry, Windows' version and clock, the code page, the process, message boxes and the shell. A
-// program the shell started ends at the second poll; a window's once it has been asked to quit.
+// window's program ends once it has been asked to quit.
 class FakeOs : public IRegistry, public ISystem, public ICodePage, public IProcess, public IDialogs, public IShell {
  public:
   struct Box {
@@ -209,17 +207,15 @@ class FakeOs : public IRegistry, public ISystem, public ICodePage, public IProce
   void MessageBox(const std::string& text, const std::string& title, MessageIcon icon) override {
     boxes.push_back({text, title, icon});
   }
-  uint32_t ShellExecute(const std::string& file, const std::string& parameters, bool wantProcess,
-                        ProcessHandle& process) override {
+  uint32_t ShellExecute(const std::string& file, const std::string& parameters, bool, ProcessHandle& process) override {
     started.push_back(file + "|" + parameters);
-    process = wantProcess && shellResult > 32 ? 77 : 0;
-    openProcesses += process != 0;
+    process = 0;
     return shellResult;
   }
   void Beep(uint32_t, uint32_t) override { ++beeps; }
   ProcessHandle OpenProcess(uint32_t id) override { return id ? (++openProcesses, id) : 0; }
   bool GetExitCode(ProcessHandle process, uint32_t& code) override {
-    bool ends = process == 77 ? ++polls >= 2 : !stubborn && std::count(quits.begin(), quits.end(), process);
+    bool ends = !stubborn && std::count(quits.begin(), quits.end(), process);
     if (ends) std::erase_if(windows, [&](auto& w) { return w.second == process; });
     code = ends ? 0 : 259;
     return true;
@@ -240,7 +236,7 @@ class FakeOs : public IRegistry, public ISystem, public ICodePage, public IProce
   std::vector<Box> boxes;
   std::vector<std::string> started;  // "file|parameters"
   uint32_t shellResult = 42;
-  int beeps = 0, polls = 0, openProcesses = 0;
+  int beeps = 0, openProcesses = 0;
   std::map<std::string, WindowHandle> windows;  // by title
   std::vector<WindowHandle> quits;
   bool stubborn = false;  // windows ignore the request to quit

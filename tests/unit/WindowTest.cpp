@@ -4,8 +4,7 @@
 #include "session/ProgressBar.h"
 #include "window/UpdateForm.h"
 
-namespace tyx {
-namespace {
+namespace tyx::test {
 
 // The text a picture shows, and whether the bar covers the box's left and right ends.
 TEST(ShowProgress, PercentTextAndBar) {
@@ -32,16 +31,13 @@ TEST(ShowProgressBytes, FirstPictureShowsNoBlockThenBlocksEnterAndWrap) {
   ShowProgressBytes(box, 0, position);
   EXPECT_TRUE(box.navy.empty());
   EXPECT_EQ(position, 100);
-  int calls = 1;
-  for (; position != -1300; ++calls) ShowProgressBytes(box, 8192, position);
+  for (int call = 1; call < 70; ++call) ShowProgressBytes(box, 8192, position);
   EXPECT_EQ(box.texts.back(), "8192");
-  EXPECT_EQ(calls, 70);  // 0 to 6900 in steps of 100, then the wrap
-  ShowProgressBytes(box, 1, position);
-  EXPECT_EQ(position, -1200);
+  EXPECT_EQ(position, -1300);  // 0 to 6900 in steps of 100, then back before the box's left end
 }
 
-Session* shown = nullptr;
-bool mainTimerOnDuringStep = true;
+static Session* shown = nullptr;
+static bool mainTimerOnDuringStep = true;
 
 TEST(UpdateForm, HeadingOnActivationTimerOffBeforeTheStepAndNoWindowLogged) {
   test::Harness h("TalvikPro");
@@ -58,5 +54,4 @@ TEST(UpdateForm, HeadingOnActivationTimerOffBeforeTheStepAndNoWindowLogged) {
   EXPECT_EQ(h.LogMessages(), std::vector<std::string>{"Okno aktualizace nelze otevřít. Aktualizace nebude provedena."});
 }
 
-}  // namespace
-}  // namespace tyx
+}  // namespace tyx::test
