@@ -1,11 +1,10 @@
-#include "download/DownloadStep.h"
+#include "update/UpdateFlow.h"
 
 #include <gtest/gtest.h>
 
 #include "download/GetFile.h"
 #include "download/GetHttpInfo.h"
 #include "fakes/Fakes.h"
-#include "update/UpdateFlow.h"
 
 namespace tyx::test {
 

@@ -4,7 +4,6 @@
 
 #include "fakes/Fakes.h"
 #include "install/RecoverInstallation.h"
-#include "platform/RegistryAccess.h"
 #include "platform/Text.h"
 #include "platform/VersionInfo.h"
 #include "startup/CommandLine.h"
