@@ -5,6 +5,11 @@
 #include "platform/ErrorRecord.h"
 
 namespace tyx {
+namespace {
+
+constexpr uint32_t kFreshNameWaitMs = 3000;
+
+}  // namespace
 
 std::string BackupFolderName(const std::string& appPath, const LocalTime& t) {
   char stamp[32];
@@ -13,23 +18,25 @@ std::string BackupFolderName(const std::string& appPath, const LocalTime& t) {
   return appPath + "\\OldVer\\" + stamp;
 }
 
-std::string CreateBackupFolder(IFileSystem& files, ISystem& system, const std::string& appPath) {
+std::string CreateBackupFolder(Session& s, const std::string& appPath) {
+  IFileSystem& files = s.platform.files;
+  ISystem& system = s.platform.system;
   const std::string root = appPath + "\\OldVer";
-  std::string folder = BackupFolderName(appPath, system.Now());
-  // A run within the same second as an earlier one waits for a fresh name.
-  for (int i = 0; i < 2 && files.FolderExists(folder); ++i) {
-    system.Sleep(1000);
-    folder = BackupFolderName(appPath, system.Now());
-  }
   try {
     if (!files.FolderExists(root)) files.CreateFolder(root);
   } catch (const ErrorRecord&) {
   }
-  try {
-    files.CreateFolder(folder);
-  } catch (const ErrorRecord&) {
+  const uint32_t start = system.TickCount();
+  for (;;) {
+    const std::string folder = BackupFolderName(appPath, system.Now());
+    if (!files.FolderExists(folder)) {
+      files.CreateFolder(folder);
+      return folder;
+    }
+    if (system.TickCount() - start > kFreshNameWaitMs) throw ErrorRecord(58, "InstallUpdate", "File already exists");
+    s.Pump();
+    system.Sleep(100);
   }
-  return folder;
 }
 
 }  // namespace tyx

@@ -8,10 +8,10 @@ constexpr uint32_t kQuitWaitMs = 30000;
 
 }  // namespace
 
-void CloseApplication(Session& s, const std::string& title) {
+bool CloseApplication(Session& s, const std::string& title) {
   IShell& shell = s.platform.shell;
   WindowHandle window = shell.FindWindow(title);
-  if (!window) return;
+  if (!window) return false;
   s.log.WriteLog("Pokus o zavření aplikace " + title);
   s.platform.dialogs.MessageBox("Aplikace " + title +
                                     " je spuštěna. Nyní proběhne pokus o její uzavření.\r\nPokud bude aplikace "
@@ -19,7 +19,7 @@ void CloseApplication(Session& s, const std::string& title) {
                                 "TyxUpdate - aktualizace", MessageIcon::Information);
   ProcessHandle process = shell.OpenProcess(shell.WindowProcessId(window));
   shell.PostQuit(window);
-  if (!process) return;
+  if (!process) return true;
   // Copying over a program that is still shutting down would fail.
   uint32_t start = s.platform.system.TickCount();
   uint32_t code = 0;
@@ -29,6 +29,7 @@ void CloseApplication(Session& s, const std::string& title) {
     s.platform.system.Sleep(50);
   }
   shell.CloseProcess(process);
+  return true;
 }
 
 }  // namespace tyx

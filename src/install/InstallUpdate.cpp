@@ -1,5 +1,6 @@
 #include "install/InstallUpdate.h"
 
+#include <map>
 #include <set>
 
 #include "install/BackupFolder.h"
@@ -16,39 +17,52 @@
 namespace tyx {
 namespace {
 
-constexpr int32_t kPermissionDenied = 70;
+using Kind = Journal::Kind;
 
+constexpr int32_t kFileNotFound = 53;
+constexpr int32_t kFileExists = 58;
+// Lines put on the disk at once, ahead of their changes: one flush each
+// instead of one per file.
+constexpr size_t kRecordBatch = 100;
+
+[[noreturn]] void PermissionDenied() { throw ErrorRecord(70, "Scripting.FileSystemObject", "Permission denied"); }
+
+// Every file of the application folder that the installation changes is first
+// moved into the backup folder: a rename on the same volume, so the previous
+// version's bytes are never rewritten and need no flush. The record is on the
+// disk before each change, the new files before its END.
 class Installation {
  public:
   explicit Installation(Session& s) : s_(s), files_(s.platform.files), app_(s.run.gAppPath) {}
 
   void Run() {
-    backup_ = CreateBackupFolder(files_, s_.platform.system, app_);
-    // One listing instead of a look per file: under Wine each look for a
-    // file that is not there scans the whole folder.
-    for (const std::string& name : files_.Files(app_)) present_.insert(LowerCase(name));
+    backup_ = CreateBackupFolder(s_, app_);
+    ListApplicationFolder();
     journal_.emplace(files_, backup_);
     s_.ShowStatus("Kopírování souborů...");
     s_.Pump();
-    std::vector<std::string> list = files_.Files(s_.run.gNewVerPath);
+    list_ = files_.Files(s_.run.gNewVerPath);
     size_t toInstall = 0;
-    for (const std::string& name : list)
+    for (const std::string& name : list_)
       if (!IsPackageFile(LowerCase(name))) ++toInstall;
     if (FileCountOverflows(toInstall)) throw ErrorRecord(6, "InstallUpdate", "Overflow");
     const float count = static_cast<float>(toInstall + 1);
     int index = 1;
-    for (const std::string& name : list) {
-      if (IsPackageFile(LowerCase(name))) continue;
-      InstallFile(name);
+    for (size_t i = 0; i < list_.size(); ++i) {
+      if (IsPackageFile(LowerCase(list_[i]))) continue;
+      RecordAhead(i);
+      InstallFile(list_[i]);
       s_.Pump();
       ShowProgress(s_.window.StatusBox(), 1.0f / count * static_cast<float>(index), false);
       s_.Pump();
       ++index;
     }
     RenameExecutable();
+    for (const auto& [lower, name] : written_) files_.Flush(app_ + "\\" + name);
+    journal_->Finish();
+    // The application folder is complete: a failure from here on leaves it so.
     BackUpDataFiles();
     if (files_.FolderExists(s_.run.gNewVerPath)) files_.DeleteFolder(s_.run.gNewVerPath, true);
-    if (journal_->Started()) journal_->Finish();
     ShowProgress(s_.window.StatusBox(), 1.0f, false);
     s_.Pump();
     s_.ShowStatus("Aktualizace provedena");
@@ -58,50 +72,100 @@ class Installation {
 
   // After a failure: the application folder as it was before the run.
   void RollBack() {
-    if (journal_ && journal_->Started()) RestorePreviousVersion(files_, s_.log, app_, backup_);
+    if (!journal_ || !journal_->Started() || journal_->Finished()) return;
+    std::optional<Journal::Contents> record = Journal::Read(files_, backup_);
+    if (record && record->state == Journal::Contents::State::Unfinished)
+      RestorePreviousVersion(files_, s_.log, app_, backup_, record->entries, [] {});
   }
 
  private:
-  // The backup folder keeps what was there before the run: a file is copied
-  // into it once, before anything of this run can have changed it.
-  void SaveCopy(const std::string& name) {
+  void ListApplicationFolder() {
+    // One listing instead of a look per file: under Wine each look for a
+    // file that is not there scans the whole folder.
+    present_.clear();
+    for (const std::string& name : files_.Files(app_)) present_.insert(LowerCase(name));
+  }
+
+  // The names the staged file is installed under.
+  std::vector<std::string> Targets(const std::string& name) const {
     const std::string lower = LowerCase(name);
-    if (saved_.insert(lower).second && WasPresent(lower))
-      files_.CopyFile(app_ + "\\" + name, backup_ + "\\" + name, false);
+    if (IsPackageFile(lower)) return {};
+    if (lower == kUpdaterFile) return {kUpdaterNew};
+    const EditionBuild build = FindEditionBuild(lower);
+    if (build.product && SuitsThisWindows(build, s_.platform.system)) return {name, build.product->executable};
+    return {name};
   }
 
-  // Records, ahead of the change, how to undo it. True the first time.
-  bool WillChange(const std::string& name) {
+  // Puts the lines of this file and of the next ones on the disk.
+  void RecordAhead(size_t first) {
+    std::vector<Journal::Entry> batch;
+    for (size_t i = first; i < list_.size() && (i == first || batch.size() < kRecordBatch); ++i)
+      for (const std::string& name : Targets(list_[i])) Plan(name, batch);
+    journal_->Record(batch);
+  }
+
+  void Plan(const std::string& name, std::vector<Journal::Entry>& batch) {
     const std::string lower = LowerCase(name);
-    if (!recorded_.insert(lower).second) return false;
-    // Nothing of this name has changed before it is recorded here, so the
-    // folder as it was at the start still tells.
-    if (WasPresent(lower)) {
-      SaveCopy(name);
-      journal_->Record(Journal::Kind::Kept, name);
-    } else {
-      journal_->Record(Journal::Kind::Created, name);
-    }
-    return true;
+    if (recorded_.count(lower)) return;
+    recorded_[lower] = {present_.count(lower) ? Kind::Kept : Kind::Created, name};
+    batch.push_back(recorded_[lower]);
   }
 
-  bool WasPresent(const std::string& lower) const { return present_.count(lower) != 0; }
-
-  void Install(const std::string& source, const std::string& name) {
-    bool first = WillChange(name);
-    try {
-      files_.CopyFile(source, app_ + "\\" + name, true);
-    } catch (const ErrorRecord& e) {
-      // A refused copy never opened the file: nothing of it to restore.
-      if (first && e.number == kPermissionDenied) journal_->Record(Journal::Kind::Unchanged, name);
-      throw;
-    }
+  void Record(Kind kind, const std::string& name) {
+    recorded_[LowerCase(name)] = {kind, name};
+    journal_->Record({{kind, name}});
   }
 
-  void BackUp(const std::string& name) {
+  // A program that has just quit may have left files that the listing did not
+  // see: they are kept like the others.
+  void AfterApplicationQuit() {
+    ListApplicationFolder();
+    std::vector<Journal::Entry> appeared;
+    for (auto& [lower, entry] : recorded_)
+      if (entry.kind == Kind::Created && !changed_.count(lower) && present_.count(lower)) {
+        entry.kind = Kind::Kept;
+        appeared.push_back(entry);
+      }
+    journal_->Record(appeared);
+  }
+
+  void MoveToBackup(const std::string& name) {
+    const std::string target = app_ + "\\" + name;
+    // Windows refuses to write over a read-only file; it would let it be moved.
+    if (files_.IsReadOnly(target)) PermissionDenied();
+    files_.MoveFile(target, backup_ + "\\" + name);
+  }
+
+  void Replace(const std::string& source, const std::string& name) {
+    const std::string lower = LowerCase(name);
+    const std::string target = app_ + "\\" + name;
+    if (changed_.insert(lower).second) {
+      if (recorded_.at(lower).kind == Kind::Kept) {
+        try {
+          MoveToBackup(name);
+        } catch (const ErrorRecord& e) {
+          if (e.number != kFileNotFound) throw;
+          Record(Kind::Created, name);  // gone since the listing
+        }
+      } else {
+        try {
+          files_.CopyFile(source, target, false);
+          written_[lower] = name;
+          return;
+        } catch (const ErrorRecord& e) {
+          if (e.number != kFileExists) throw;
+          Record(Kind::Kept, name);  // there since the listing
+          MoveToBackup(name);
+        }
+      }
+    }
+    files_.CopyFile(source, target, true);
+    written_[lower] = name;
+  }
+
+  void ShowBackUp(const std::string& name) {
     s_.ShowStatus("Zálohování souboru " + name);
     s_.Pump();
-    SaveCopy(name);
     s_.ShowStatus("Kopírování souboru " + name);
   }
 
@@ -109,23 +173,24 @@ class Installation {
     const std::string lower = LowerCase(name);
     const std::string source = s_.run.gNewVerPath + "\\" + name;
     const EditionBuild build = FindEditionBuild(lower);
-    if (!build.product) {
-      BackUp(name);
-    } else if (SuitsThisWindows(build, s_.platform.system)) {
-      BackUp(build.product->executable);
-    }
+    const bool suits = build.product && SuitsThisWindows(build, s_.platform.system);
+    if (!build.product || suits) ShowBackUp(suits ? build.product->executable : name);
     s_.Pump();
     if (lower == kUpdaterFile) {
-      Install(source, kUpdaterNew);
+      // The running updater stays; its copy is for whoever replaces it.
+      if (present_.count(lower)) files_.CopyFile(app_ + "\\" + name, backup_ + "\\" + name, false);
+      Replace(source, kUpdaterNew);
     } else if (build.product) {
-      for (const std::string& title : WindowsToClose(*build.product)) CloseApplication(s_, title);
-      Install(source, name);
-      if (SuitsThisWindows(build, s_.platform.system)) {
-        Install(source, build.product->executable);
+      bool quit = false;
+      for (const std::string& title : WindowsToClose(*build.product)) quit |= CloseApplication(s_, title);
+      if (quit) AfterApplicationQuit();
+      Replace(source, name);
+      if (suits) {
+        Replace(source, build.product->executable);
         s_.log.WriteLog(lower);
       }
     } else {
-      Install(source, name);
+      Replace(source, name);
     }
   }
 
@@ -139,28 +204,41 @@ class Installation {
     s_.Pump();
     // Without a new standard executable the installed one must stay where it is.
     if (!files_.FileExists(app_ + "\\" + standard)) throw ErrorRecord(53, "InstallUpdate", "File not found");
-    WillChange(standard);
-    WillChange(cApp);
-    // Its copy is in the backup folder now.
-    if (files_.FileExists(app_ + "\\" + cApp)) files_.DeleteFile(app_ + "\\" + cApp, true);
+    std::vector<Journal::Entry> batch;
+    Plan(standard, batch);
+    Plan(cApp, batch);
+    journal_->Record(batch);
+    if (changed_.insert(LowerCase(standard)).second && recorded_.at(LowerCase(standard)).kind == Kind::Kept) {
+      // Rare: an old standard executable that moves on to the other name.
+      files_.CopyFile(app_ + "\\" + standard, backup_ + "\\" + standard, false);
+      files_.Flush(backup_ + "\\" + standard);
+    }
+    if (changed_.insert(LowerCase(cApp)).second && recorded_.at(LowerCase(cApp)).kind == Kind::Kept) MoveToBackup(cApp);
     s_.ShowStatus("Přejmenování souboru " + standard + " na " + cApp);
     files_.MoveFile(app_ + "\\" + standard, app_ + "\\" + cApp);
+    written_.erase(LowerCase(standard));
+    written_[LowerCase(cApp)] = cApp;
   }
 
   void BackUpDataFiles() {
     s_.ShowStatus("Zálohování datového souboru");
     s_.Pump();
-    for (const char* data : kDataFiles) SaveCopy(data);
+    // A data file the package replaced is in the backup folder already.
+    for (const std::string data : kDataFiles)
+      if (present_.count(data) && !changed_.count(data))
+        files_.CopyFile(app_ + "\\" + data, backup_ + "\\" + data, false);
   }
 
   Session& s_;
   IFileSystem& files_;
   const std::string& app_;
   std::string backup_;
+  std::vector<std::string> list_;  // the staging folder's files
   std::optional<Journal> journal_;
-  std::set<std::string> present_;  // lower-case names of the files in the folder before any change
-  std::set<std::string> saved_;  // lower-case names the backup has taken care of
-  std::set<std::string> recorded_;  // lower-case names the journal knows
+  std::set<std::string> present_;         // lower-case names in the application folder before its changes
+  std::map<std::string, Journal::Entry> recorded_;  // by lower-case name: its last line in the record
+  std::set<std::string> changed_;         // lower-case names this run has changed
+  std::map<std::string, std::string> written_;  // new files by lower-case name, put on the disk before END
 };
 
 }  // namespace

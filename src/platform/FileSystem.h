@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,14 @@ class IFileSystem {
   virtual std::string GetTempName() = 0;
   // The system temporary folder without a trailing backslash.
   virtual std::string TemporaryFolder() = 0;
-  // A new file for writing (CreateFileW, CREATE_ALWAYS, no sharing); 0 when
-  // it cannot be made.
+  // Whether the file carries the read-only attribute.
+  virtual bool IsReadOnly(const std::string& path) = 0;
+  // Puts what was written to the file on the disk, so that it survives a
+  // power cut (FlushFileBuffers).
+  virtual void Flush(const std::string& path) = 0;
+  // A new file for writing (CreateFileW, CREATE_NEW, no sharing); 0 when it
+  // cannot be made, also when the name is taken: a file or link planted
+  // there is never written through.
   virtual uintptr_t CreateForWrite(const std::string& path) = 0;
   // WriteFile; false when it failed, `written` tells how much went out.
   virtual bool Write(uintptr_t file, const char* data, uint32_t size, uint32_t& written) = 0;
@@ -46,6 +53,10 @@ class IFileSystem {
   virtual bool AppendBytes(const std::string& path, const std::string& bytes) = 0;
   // The whole file as raw bytes; false when it cannot be read.
   virtual bool ReadBytes(const std::string& path, std::string& bytes) = 0;
+  // Locks the file (made if missing) for this process until it ends, on any
+  // machine that sees it: a byte-range lock, which network shares honour.
+  enum class Lock { Held, Busy, Unavailable };
+  virtual Lock TryLock(const std::string& path) = 0;
 };
 
 }  // namespace tyx

@@ -1,5 +1,6 @@
 #include "startup/Identify.h"
 
+#include "platform/FileNames.h"
 #include "platform/Text.h"
 #include "product/Catalogue.h"
 
@@ -38,7 +39,7 @@ void PreferRegisteredName(IFileSystem& files, RegistryAccess& registry, Run& run
   registry.ReadText(kTyxKey, ValueBase(run) + "/typ", type);
   exe = Trim(exe);
   const Product* product = FindProduct(Trim(type));
-  if (exe.empty() || !product || product->name != run.gProduct) return;
+  if (exe.empty() || !product || product->name != run.gProduct || !IsPlainFileName(exe + ".exe")) return;
   if (files.FileExists(run.gAppPath + "\\" + exe + ".exe")) run.cApp = exe + ".exe";
 }
 
@@ -52,6 +53,11 @@ bool ReadFromRegistry(IFileSystem& files, RegistryAccess& registry, UpdateLog& l
     return false;
   }
   run.cApp = Trim(exe) + ".exe";
+  // The value joins the application folder: it must name a file in it.
+  if (!IsPlainFileName(run.cApp)) {
+    log.WriteLog("Jméno aplikace '" + Trim(exe) + "' není platné." + kNoUpdate);
+    return false;
+  }
   if (!files.FileExists(run.gAppPath + "\\" + run.cApp)) {
     log.WriteLog("Aplikace " + run.gAppPath + "\\" + run.cApp + " nebyla nalezena." + kNoUpdate);
     return false;

@@ -5,7 +5,8 @@
 
 namespace tyx {
 
-// Empties gNewVerPath of files (read-only ones too) and links, or creates it.
+// Empties gNewVerPath (read-only files and sub-folders too, links removed,
+// never followed), or creates it.
 // False, with a logged reason, when that fails: the installation would
 // otherwise install whatever an earlier run left there.
 bool PrepareStagingFolder(IFileSystem& files, UpdateLog& log, const Run& run);

@@ -10,28 +10,21 @@
 #include "install/RecoverInstallation.h"
 #include "log/UpdateLog.h"
 #include "package/SignatureStep.h"
+#include "startup/RunLocks.h"
 #include "startup/StagingFolder.h"
 #include "startup/StartUp.h"
 #include "window/UpdateForm.h"
 
 namespace tyx {
-namespace {
-
-// Long enough for another run's download and installation, short enough that
-// nobody waits long without a window.
-constexpr uint32_t kRunLockWaitMs = 120000;
-
-}  // namespace
 
 int Main(Platform& platform, IWindow& window) {
   UpdateLog log(platform.files, platform.system, platform.codePage, platform.process.OwnFolder());
   std::optional<Run> run = StartUp(platform, log);
   if (!run) return 0;
-  if (!platform.process.WaitForRunLock(kRunLockWaitMs)) {
+  Session session{*run, platform, log, window, {}};
+  if (!TakeRunLocks(platform, log, *run)) {
     log.WriteLog("Jiná aktualizace právě probíhá. Aktualizace nebude provedena.");
-  } else if (RecoverInstallation(platform.files, log, run->gAppPath) &&
-             PrepareStagingFolder(platform.files, log, *run)) {
-    Session session{*run, platform, log, window, {}};
+  } else if (RecoverInstallation(session) && PrepareStagingFolder(platform.files, log, *run)) {
     UpdateForm form(session, UpdateProduct);
     form.ShowMainForm();
   }

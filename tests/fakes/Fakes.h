@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -59,30 +61,68 @@ class TempDir {  // lower case: the command line is lower-cased, and so are the 
   fs::path root_;
 };
 
+struct PowerCut {};  // thrown where the power went
+
+// Real files, with Windows' refusals, and the disk's cache: what was written stays unflushed until Flush, while
+// creating, moving and removing reach the disk at once and in order. With `cutAt` k the power goes instead of
+// the k-th change; PowerCutDrops() then leaves on disk what a power cut would.
 class StdFileSystem : public IFileSystem {
  public:
   explicit StdFileSystem(std::string temp = "") : temp_(std::move(temp)) {}
   bool FileExists(const std::string& path) override { return fs::is_regular_file(NativePath(path)); }
   bool FolderExists(const std::string& path) override { return fs::is_directory(NativePath(path)); }
   void CreateFolder(const std::string& path) override {
+    Step();
     if (fs::exists(NativePath(path))) Fail(58, "File already exists");
     if (!fs::is_directory(NativePath(path).parent_path())) Fail(76, "Path not found");
     fs::create_directory(NativePath(path));
   }
   void DeleteFile(const std::string& path, bool) override {
+    Step();
     if (Locked(path)) Fail(70, "Permission denied");
     if (!fs::remove(NativePath(path))) Fail(53, "File not found");
+    unflushed_.erase(NativePath(path));
   }
-  void DeleteFolder(const std::string& path, bool) override { fs::remove_all(NativePath(path)); }
-  void CopyFile(const std::string& source, const std::string& destination, bool) override {
+  void DeleteFolder(const std::string& path, bool) override {
+    Step();
+    fs::remove_all(NativePath(path));
+    std::erase_if(unflushed_, [&](auto& f) { return f.first.string().rfind(NativePath(path).string() + "/", 0) == 0; });
+  }
+  void CopyFile(const std::string& source, const std::string& destination, bool overwrite) override {
+    Step();
     if (Locked(destination)) Fail(70, "Permission denied");
+    if (!overwrite && fs::exists(NativePath(destination))) Fail(58, "File already exists");
+    Written(destination, 0);
     fs::copy_file(NativePath(source), NativePath(destination), fs::copy_options::overwrite_existing);
     if (fs::file_size(NativePath(destination)) <= writeLimit) return;
     fs::resize_file(NativePath(destination), writeLimit);  // cut short, as a full disk leaves it
     Fail(61, "Disk full");
   }
   void MoveFile(const std::string& source, const std::string& destination) override {
+    Step();
+    if (Locked(source)) Fail(70, "Permission denied");
+    if (!fs::exists(NativePath(source))) Fail(53, "File not found");
+    if (fs::exists(NativePath(destination))) Fail(58, "File already exists");
     fs::rename(NativePath(source), NativePath(destination));
+    if (auto f = unflushed_.extract(NativePath(source))) unflushed_[NativePath(destination)] = f.mapped();
+  }
+  void Flush(const std::string& path) override {
+    Step();
+    if (!fs::is_regular_file(NativePath(path))) Fail(53, "File not found");
+    unflushed_.erase(NativePath(path));
+  }
+  void PowerCutDrops() {
+    for (auto& [file, since] : unflushed_) {
+      if (since.isNew && newFilesVanish) {
+        fs::remove(file);
+        continue;
+      }
+      std::string bytes = TempDir::Bytes(file);
+      std::fill(bytes.begin() + static_cast<long>(std::min(since.offset, bytes.size())), bytes.end(), '\0');
+      std::ofstream(file, std::ios::binary) << bytes;
+    }
+    unflushed_.clear();
+    cutAt = 0;
   }
   std::vector<std::string> Files(const std::string& folder) override { return Names(folder, false); }
   std::vector<std::string> Folders(const std::string& folder) override { return Names(folder, true); }
@@ -90,18 +130,24 @@ class StdFileSystem : public IFileSystem {
   std::string GetTempName() override { return "rad" + std::to_string(10000 + ++tempCounter_) + ".tmp"; }
   std::string TemporaryFolder() override { return temp_; }
   bool AppendBytes(const std::string& path, const std::string& bytes) override {
-    return !Locked(path) && std::ofstream(NativePath(path), std::ios::binary | std::ios::app) << bytes;
+    Step();
+    if (Locked(path)) return false;
+    std::error_code error;
+    Written(path, fs::file_size(NativePath(path), error));
+    return !!(std::ofstream(NativePath(path), std::ios::binary | std::ios::app) << bytes);
   }
   bool ReadBytes(const std::string& path, std::string& bytes) override {
     bytes = TempDir::Bytes(NativePath(path));
-    return fs::is_regular_file(NativePath(path));
+    return fs::is_regular_file(NativePath(path)) && !Locked(path);
   }
   std::string ReadFile(const std::string& path, size_t maxBytes) override {
     if (!fs::is_regular_file(NativePath(path))) Fail(53, "File not found");
     return TempDir::Bytes(NativePath(path)).substr(0, maxBytes);
   }
   uintptr_t CreateForWrite(const std::string& path) override {
-    FILE* f = std::fopen(NativePath(path).c_str(), "wb");
+    Step();
+    Written(path, 0);
+    FILE* f = std::fopen(NativePath(path).c_str(), "wbx");  // CREATE_NEW
     openFiles += f != nullptr;
     return reinterpret_cast<uintptr_t>(f);
   }
@@ -112,16 +158,35 @@ class StdFileSystem : public IFileSystem {
     return written == size;
   }
   void Close(uintptr_t file) override { openFiles -= std::fclose(reinterpret_cast<FILE*>(file)) == 0; }
+  bool IsReadOnly(const std::string& path) override {
+    return (fs::status(NativePath(path)).permissions() & fs::perms::owner_write) == fs::perms::none;
+  }
+  Lock TryLock(const std::string& path) override { return busy.count(path) ? Lock::Busy : Lock::Held; }
 
   int openFiles = 0;
   uint32_t writeLimit = UINT32_MAX;  // bytes the disk takes before it is full (for a write or a copy)
   std::vector<std::string> locked;   // paths whose writes and deletes fail with "Permission denied"
+  std::set<std::string> busy;        // lock files another run holds
+  int cutAt = 0, steps = 0;          // the change the power goes at (0: never), the changes so far
+  bool newFilesVanish = true;        // a power cut drops unflushed new files (else they read as zeros)
 
  private:
   [[noreturn]] static void Fail(int32_t number, const char* text) {
     throw ErrorRecord(number, "Scripting.FileSystemObject", text);
   }
   bool Locked(const std::string& path) const { return std::count(locked.begin(), locked.end(), path) > 0; }
+  void Step() {
+    if (++steps == cutAt) throw PowerCut{};
+  }
+  void Written(const std::string& path, size_t offset) {
+    auto [at, fresh] = unflushed_.try_emplace(NativePath(path), Unflushed{offset, !fs::exists(NativePath(path))});
+    if (!fresh) at->second.offset = std::min(at->second.offset, offset);
+  }
+  struct Unflushed {
+    size_t offset;  // bytes before it are on the disk
+    bool isNew;
+  };
+  std::map<fs::path, Unflushed> unflushed_;
   static std::vector<std::string> Names(const std::string& folder, bool folders) {
     std::vector<std::string> names;
     for (auto& e : fs::directory_iterator(NativePath(folder)))
@@ -223,7 +288,10 @@ class FakeOs : public IRegistry, public ISystem, public ICodePage, public IProce
   void WaitForever(ProcessHandle) override {}
   void CloseProcess(ProcessHandle) override { --openProcesses; }
   WindowHandle FindWindow(const std::string& title) override { return windows.count(title) ? windows[title] : 0; }
-  void PostQuit(WindowHandle window) override { quits.push_back(window); }
+  void PostQuit(WindowHandle window) override {
+    quits.push_back(window);
+    if (onQuit) onQuit();
+  }
   uint32_t WindowProcessId(WindowHandle window) override { return static_cast<uint32_t>(window); }
 
   std::map<std::string, std::map<std::string, std::pair<uint32_t, std::string>>> keys;  // type and data by name
@@ -240,6 +308,7 @@ class FakeOs : public IRegistry, public ISystem, public ICodePage, public IProce
   std::map<std::string, WindowHandle> windows;  // by title
   std::vector<WindowHandle> quits;
   bool stubborn = false;  // windows ignore the request to quit
+  std::function<void()> onQuit;  // what a program does as it quits
 
  private:
   std::vector<std::string> handles_;

@@ -88,6 +88,24 @@ TEST(Install, Cases) {
   EXPECT_TRUE(FileCountOverflows(32767));
 }
 
+// After a failure: the files as they were, also one that the quitting application wrote after the listing.
+// Once the folder is complete a failure leaves it so.
+TEST(Install, FailuresBeforeAndAfterTheFolderIsComplete) {
+  for (bool late : {false, true}) {
+    test::Harness h;
+    h.os.windows["NorvaMon"] = 501;
+    h.os.onQuit = [&] { h.dir.Write("app/settings.ini", "user's settings"); };
+    for (const char* name : {"Norva.exe", "b.dll", "qendata.mdb"}) h.dir.Write(std::string("app/") + name, "old");
+    for (const char* name : {"NorvaV.exe", "b.dll", "settings.ini"}) h.dir.Write(std::string("temp/TyxNewVer/") + name, "new");
+    h.files.locked.push_back(late ? h.dir.Path("app/OldVer/261207140509/qendata.mdb") : h.run.gAppPath + "\\b.dll");
+    InstallUpdate(h.session);
+    EXPECT_EQ(h.window.statusCaption, "Chyba při aktualizaci!  (Permission denied)");
+    EXPECT_FALSE(h.run.gUpdated);
+    EXPECT_EQ(h.dir.Read("app/Norva.exe") + h.dir.Read("app/b.dll") + h.dir.Read("app/settings.ini"),
+              late ? "newnewnew" : "oldolduser's settings");
+  }
+}
+
 // The box's text and the request to quit are checked by the end-to-end run with a running instance.
 TEST(CloseApplication, NothingRunningShowsNothingAStubbornOneIsGivenUpAfterHalfAMinute) {
   test::Harness h;

@@ -176,8 +176,19 @@ std::string Win32FileSystem::TemporaryFolder() {
   return Utf8(path);
 }
 
+bool Win32FileSystem::IsReadOnly(const std::string& path) {
+  DWORD a = Attributes(path);
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY);
+}
+
+void Win32FileSystem::Flush(const std::string& path) {
+  KernelHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || !FlushFileBuffers(file.get())) ThrowLastError();
+}
+
 uintptr_t Win32FileSystem::CreateForWrite(const std::string& path) {
-  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   return h == INVALID_HANDLE_VALUE ? 0 : reinterpret_cast<uintptr_t>(h);
 }
 
@@ -211,6 +222,18 @@ bool Win32FileSystem::ReadBytes(const std::string& path, std::string& bytes) {
     bytes.append(buffer, n);
   }
   return false;
+}
+
+IFileSystem::Lock Win32FileSystem::TryLock(const std::string& path) {
+  KernelHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError() == ERROR_SHARING_VIOLATION ? Lock::Busy : Lock::Unavailable;
+  OVERLAPPED at{};
+  if (!LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
+    return GetLastError() == ERROR_LOCK_VIOLATION ? Lock::Busy : Lock::Unavailable;
+  locks_.push_back(std::move(file));
+  return Lock::Held;
 }
 
 }  // namespace tyx::win32

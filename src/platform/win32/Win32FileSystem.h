@@ -1,5 +1,8 @@
 #pragma once
+#include <vector>
+
 #include "platform/FileSystem.h"
+#include "platform/win32/Handles.h"
 
 namespace tyx::win32 {
 
@@ -19,11 +22,17 @@ class Win32FileSystem : public IFileSystem {
   std::string ReadFile(const std::string& path, size_t maxBytes) override;
   std::string GetTempName() override;
   std::string TemporaryFolder() override;
+  bool IsReadOnly(const std::string& path) override;
+  void Flush(const std::string& path) override;
   uintptr_t CreateForWrite(const std::string& path) override;
   bool Write(uintptr_t file, const char* data, uint32_t size, uint32_t& written) override;
   void Close(uintptr_t file) override;
   bool AppendBytes(const std::string& path, const std::string& bytes) override;
   bool ReadBytes(const std::string& path, std::string& bytes) override;
+  Lock TryLock(const std::string& path) override;
+
+ private:
+  std::vector<KernelHandle> locks_;  // held until the program ends
 };
 
 }  // namespace tyx::win32
