@@ -90,7 +90,13 @@ uint8_t Download(Session& s, bool viaProxy, const std::string& destination, cons
     CheckStatus(net, t.url);
     const int64_t declared = DeclaredLength(net, t.url);
     t.file = files.CreateForWrite(temp);
-    if (t.file) {
+    // A name taken since it was chosen is never written through, nor taken for the package.
+    for (int tries = 0; !t.file && tries < 3 && files.FileExists(temp); ++tries) {
+      temp = FreshTempPath(s);
+      t.file = files.CreateForWrite(temp);
+    }
+    const bool created = t.file != 0;
+    if (created) {
       if (chunk <= 0 || chunk > std::numeric_limits<int32_t>::max() / 1024) throw Failed{3, "Overflow"};
       std::vector<char> buffer(static_cast<size_t>(chunk) * 1024);
       int64_t total = 0;
@@ -116,7 +122,7 @@ uint8_t Download(Session& s, bool viaProxy, const std::string& destination, cons
                             " bajtů)"};
     }
     cleanUp();
-    if (!files.FileExists(temp)) return 2;
+    if (!created || !files.FileExists(temp)) return 2;
     if (files.FileExists(destination)) files.DeleteFile(destination, true);
     files.MoveFile(temp, destination);
     return 0;

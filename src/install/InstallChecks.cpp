@@ -13,10 +13,12 @@ std::optional<std::string> ReasonNotToInstall(Session& s) {
     if (IsUpdaterRecordName(LowerCase(name)))
       return "Aktualizační soubor obsahuje nepřípustný soubor '" + name + "'. Aktualizace nebude provedena.";
   std::string probe;
-  do {
+  uintptr_t file = 0;
+  // A name taken between the look and the creation is tried again.
+  for (int tries = 0; !file && tries < 3; ++tries) {
     probe = s.run.gAppPath + "\\" + files.GetTempName();
-  } while (files.FileExists(probe));
-  uintptr_t file = files.CreateForWrite(probe);
+    if (!files.FileExists(probe)) file = files.CreateForWrite(probe);
+  }
   if (!file) return "Do adresáře aplikace " + s.run.gAppPath + " nelze zapisovat. Aktualizace nebude provedena.";
   files.Close(file);
   files.DeleteFile(probe, true);

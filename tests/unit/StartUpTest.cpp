@@ -51,6 +51,7 @@ TEST(StartUp, IdentifiesTheProductByProbeOrRegistry) {
       {{"kasa.exe"}, "kasa", "", "", "", {kNone}},
       {{"kasa.exe"}, "kasa", "norva", "", "", {"Typ aplikace norva není definován. Aktualizace nebude provedena."}},
       {{}, "kasa", "Norva", "", "", {"Aplikace #\\kasa.exe nebyla nalezena. Aktualizace nebude provedena."}},
+      {{"kasa.exe"}, "..\\kasa", "Norva", "", "", {"Jméno aplikace '..\\kasa' není platné. Aktualizace nebude provedena."}},
       {{"readme.txt"}, "", nullptr, "", "",
        {"Zdroj: Software\\Tyx\\@/exe", "Jméno aplikace nebylo nastaveno. Aplikace nebyla nalezena. Aktualizace "
                                        "nebude provedena."}},

@@ -104,6 +104,13 @@ TEST_F(Win32, FileSystemErrorsAreTheScriptingNumbers) {
   Put("busy.exe", "busy");
   HANDLE busy = CreateFileW(Wide(root + "\\busy.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   const std::string r = root;
+  EXPECT_TRUE(files.IsReadOnly(r + "\\ro.tmp") && !files.IsReadOnly(r + "\\old.exe"));
+  EXPECT_EQ(files.CreateForWrite(r + "\\old.exe"), 0u);  // a name taken is never written through
+  {
+    Win32FileSystem run, otherRun;  // their locks go with them
+    EXPECT_EQ(run.TryLock(r + "\\TyxUpdate.lock"), IFileSystem::Lock::Held);
+    EXPECT_EQ(otherRun.TryLock(r + "\\TyxUpdate.lock"), IFileSystem::Lock::Busy);
+  }
   const struct {
     std::function<void()> call;
     int32_t number;
@@ -119,6 +126,11 @@ TEST_F(Win32, FileSystemErrorsAreTheScriptingNumbers) {
       {[&] { files.DeleteFile(r + "\\busy.exe", true); }, 70},
       {[&] { files.MoveFile(r + "\\new.exe", r + "\\old.exe"); }, 58},
       {[&] { files.MoveFile(r + "\\none.exe", r + "\\x.exe"); }, 53},
+      {[&] { files.MoveFile(r + "\\busy.exe", r + "\\x.exe"); }, 70},  // an open file is never moved to the backup
+      {[&] { files.Flush(r + "\\none.exe"); }, 53},
+      {[&] { files.Flush(r + "\\old.exe"); }, 0},
+      {[&] { files.Flush(r + "\\ro.tmp"); }, 0},
+      {[&] { files.DeleteFile(r + "\\ro.tmp", false); }, 70},  // still read-only
       {[&] { files.CopyFile(r + "\\new.exe", r + "\\old.exe", true); }, 0},
       {[&] { files.DeleteFile(r + "\\ro.tmp", true); }, 0},
       {[&] { files.CreateFolder(r + "\\Účty"); }, 0},

@@ -182,9 +182,19 @@ bool Win32FileSystem::IsReadOnly(const std::string& path) {
 }
 
 void Win32FileSystem::Flush(const std::string& path) {
-  KernelHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  const std::wstring wide = Wide(path);
+  // FlushFileBuffers needs write access, which a read-only file (one a
+  // package brought so) refuses until its attribute is off for a moment.
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+  if (readOnly) MakeWritable(wide, attributes);
+  KernelHandle file(CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file || !FlushFileBuffers(file.get())) ThrowLastError();
+  const bool flushed = file && FlushFileBuffers(file.get());
+  const DWORD error = GetLastError();
+  file = KernelHandle();
+  if (readOnly) SetFileAttributesW(wide.c_str(), attributes);
+  if (!flushed) throw FsoError(error, SystemErrorText(error));
 }
 
 uintptr_t Win32FileSystem::CreateForWrite(const std::string& path) {
