@@ -99,8 +99,10 @@ class Installation {
   // Puts the lines of this file and of the next ones on the disk.
   void RecordAhead(size_t first) {
     std::vector<Journal::Entry> batch;
-    for (size_t i = first; i < list_.size() && (i == first || batch.size() < kRecordBatch); ++i)
+    for (size_t i = first; i < list_.size(); ++i) {
       for (const std::string& name : Targets(list_[i])) Plan(name, batch);
+      if (batch.empty() || batch.size() >= kRecordBatch) break;  // empty: recorded ahead already
+    }
     journal_->Record(batch);
   }
 

@@ -2,7 +2,6 @@
 
 #include "platform/ErrorRecord.h"
 #include "platform/FileNames.h"
-#include "platform/Text.h"
 
 namespace tyx {
 namespace {
@@ -42,8 +41,6 @@ void Journal::Finish() {
   Append(std::string("\r\n") + kFinished + "\r\n");
   finished_ = true;
 }
-
-bool Journal::IsJournal(const std::string& name) { return LowerCase(name) == LowerCase(kFileName); }
 
 std::optional<Journal::Contents> Journal::Read(IFileSystem& files, const std::string& backupFolder) {
   const std::string path = PathIn(backupFolder);

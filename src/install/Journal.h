@@ -43,7 +43,6 @@ class Journal {
   // Nothing when the folder holds no record.
   static std::optional<Contents> Read(IFileSystem& files, const std::string& backupFolder);
   static std::string PathIn(const std::string& backupFolder);
-  static bool IsJournal(const std::string& name);
 
  private:
   void Append(const std::string& text);
