@@ -1,15 +1,18 @@
 """Local updates from the data folder, run by the real TyxUpdate.exe under Wine, and their faults."""
+import concurrent.futures
 import os
 import shutil
 import subprocess
 import tempfile
 import time
 
-from tyx_e2e import (BUILD, STAGING, USER_TEMP, WineTestCase, background, make_package, marker_of, read, reg,
-                     reg_set, release, stub, stub_record, value_base, wait_until, win, write)
+import wine
+from tyx_e2e import (BUILD, STAGING, USER_TEMP, Installation, WineTestCase, background, make_package, marker_of,
+                     read, reg, reg_set, release, stub, stub_record, value_base, wait_until, win, write)
 
 DONE = "Aktualizace provedena"
 RESTORED = "Předchozí verze obnovena"
+FOUND = "Nalezena nedokončená aktualizace "
 PACK = {"helper.dll": b"dll"}
 
 
@@ -101,13 +104,12 @@ class LocalUpdate(WineTestCase):
         self.assertEqual(marker_of(read(os.path.join(inst.backups()[0], "kasa.exe"))), b"old")
         self.assertIn("started kasa.exe|", inst.wait_started(4))
 
-    def test_running_instance_is_asked_to_quit_and_awaited(self):
-        inst = self.local("running", "Norva")
-        companion = os.path.join(inst.root, "kartoteka")
-        inst.add_stub("Kartoteka.exe", companion)
-        running = background([os.path.join(companion, "Kartoteka.exe"), "/window", "Kartotéka Norva"])
-        wait_until(lambda: "window Kartotéka Norva" in stub_record(companion))
-        # OK pressed on the box while the update runs (the emulated 32-bit program takes minutes to show it)
+    def run_with_product_open(self, inst, exe, *options):
+        """Runs the update while the stub `exe` shows "Kartotéka Norva", pressing OK on the updater's box (the
+        emulated 32-bit program takes minutes to show it): the box must have asked it to quit, and it must have quit."""
+        folder = os.path.dirname(exe)
+        running = background([exe, *options, "/window", "Kartotéka Norva"])
+        wait_until(lambda: "window Kartotéka Norva" in stub_record(folder))
         boxes = os.path.join(inst.root, "boxes")
         dismiss = background([os.path.join(BUILD, "DismissBox.exe"), "TyxUpdate - aktualizace", "1", "300", win(boxes)])
         inst.run()
@@ -116,9 +118,75 @@ class LocalUpdate(WineTestCase):
                          ["Aplikace Kartotéka Norva je spuštěna. Nyní proběhne pokus o její uzavření."
                           "  Pokud bude aplikace uzavřena, aktualizace bude dále pokračovat."])
         running.wait(timeout=30)
-        self.assertIn("quit Kartoteka.exe", stub_record(companion))
+        self.assertIn(f"quit {os.path.basename(exe)}", stub_record(folder))
         self.assertIn("Pokus o zavření aplikace Kartotéka Norva", inst.log())
+
+    def test_running_instance_is_asked_to_quit_and_awaited(self):
+        inst = self.local("running", "Norva")
+        companion = os.path.join(inst.root, "kartoteka")
+        inst.add_stub("Kartoteka.exe", companion)
+        self.run_with_product_open(inst, os.path.join(companion, "Kartoteka.exe"))
         self.assertEqual(inst.log()[-1], DONE)
+
+    def test_two_machines_update_one_application_folder(self):
+        """Two machines (prefixes), each with its own updater and data folder, updating one shared application
+        folder: the second, started while the first installs, waits for it to end instead of undoing its work."""
+        files = {f"f{i:03}.dll": b"new %d " % i * 3000 for i in range(300)}
+        first, second = self.local("machine-a", "Norva", files), Installation("machine-b")
+        second.app, second.prefix = first.app, self.enterContext(wine.another_prefix("machine-b"))
+        shutil.copy(os.path.join(first.data, "update.cab"), second.data)
+        reg_set(second.key("Norva"), "NEWVERTYPE", "0", prefix=second.prefix)
+        with concurrent.futures.ThreadPoolExecutor(1) as pool:
+            running = pool.submit(first.run)
+            wait_until(lambda: first.backups() or running.done(), 300, 0.01)
+            second.run()
+            running.result()
+        wait = f"Aktualizace v adresáři {win(first.app).lower()} právě probíhá. Čekání na její dokončení."
+        self.assertEqual([inst.log().count(wait) for inst in (first, second)], [0, 1])
+        for inst in (first, second):
+            self.assertFalse([line for line in inst.log() if line.startswith(FOUND)], inst.log())
+            self.assertEqual(inst.log()[-1], DONE)
+        self.assertEqual({n: first.read(n) for n in files}, files)
+        self.assertEqual([read(os.path.join(b, "TyxUpdate.jnl")).split(b"\r\n")[-2:] for b in first.backups()],
+                         [[b"END", b""]] * 2)
+
+    def test_unfinished_installation_found_at_start_up(self):
+        """A record left by a run that never ended (the new Norva.exe and extra.dll in place, the old Norva.exe in
+        its backup folder): undone once the product, which holds its executable open, has been asked to quit; or,
+        damaged, refused with nothing changed and no window."""
+        rows = [  # name, record, the number of its damaged line
+            ("restored", "K Norva.exe\r\nN extra.dll\r\n", None),
+            ("reaching-out", "N extra.dll\r\nN ..\\victim.dll\r\n", 2),
+            ("unknown-line", "X foo\r\nK Norva.exe\r\n", 1),
+        ]
+        for name, record, damaged in rows:
+            with self.subTest(name):
+                inst = self.local(f"record-{name}", "Norva")
+                folder = os.path.join(inst.app, "OldVer", "200101120000")
+                write(os.path.join(folder, "Norva.exe"), inst.read("Norva.exe"))
+                write(os.path.join(folder, "TyxUpdate.jnl"), record.encode())
+                inst.add_stub("Norva.exe", marker=b"new")
+                write(os.path.join(inst.app, "extra.dll"), b"new")
+                victim = os.path.join(inst.root, "victim.dll")
+                write(victim, b"outside")
+                before, backup = inst.files(), win(inst.app).lower() + "\\OldVer\\200101120000"
+                found = FOUND + backup
+                if damaged:
+                    inst.run(window=False)
+                    self.assertEqual(inst.log()[-2:], [found, f"Záznam nedokončené aktualizace {backup}\\TyxUpdate"
+                                     f".jnl je poškozen (řádek {damaged}). Aktualizace nebude provedena."])
+                    self.assertEqual((inst.files(), read(victim)), (before, b"outside"))
+                    self.assertIn("started Norva.exe|", inst.wait_started(1))
+                    continue
+                self.run_with_product_open(inst, os.path.join(inst.app, "Norva.exe"), "/hold")
+                self.assertIn("held Norva.exe", stub_record(inst.app))
+                steps = [found, "Pokus o zavření aplikace Kartotéka Norva", "Obnovení souboru Norva.exe",
+                         "Odstranění souboru extra.dll", RESTORED, DONE]
+                seen = [line for line in inst.log() if line in steps]
+                self.assertEqual(seen[:2] + sorted(seen[2:4]) + seen[4:], steps)  # undone in either order
+                self.assertFalse(os.path.exists(os.path.join(folder, "Norva.exe")), "the backup moved back")
+                self.assertEqual(marker_of(read(os.path.join(inst.backups()[-1], "Norva.exe"))), b"old")
+                self.assertEqual((marker_of(inst.read("Norva.exe")), inst.read("extra.dll")), (b"V", b""))
 
     def test_killed_while_copying_and_while_restoring_then_installed(self):
         files = {f"f{i:03}.dll": b"new %d " % i * 3000 for i in range(300)}
@@ -128,17 +196,17 @@ class LocalUpdate(WineTestCase):
         def journal():
             return read(os.path.join(inst.backups()[0], "TyxUpdate.jnl")).decode() if inst.backups() else ""
 
-        inst.run_killed(lambda: journal().count("\n") >= 100)
-        self.assertNotIn("END", journal())
-        self.assertTrue(inst.files() != before, "killed in the middle of the copying")
-        inst.run_killed(lambda: "\n".join(inst.log()).count("Obnovení souboru") >= 20)
+        # The record runs ahead of the files it lists: killed once many have been moved into the backup folder.
+        inst.run_killed(lambda: inst.backups() and len(os.listdir(inst.backups()[0])) > 50)
+        self.assertNotIn("END", journal(), "killed in the middle of the copying")
+        inst.run_killed(lambda: "\n".join(inst.log()).count("Obnovení souboru") >= 10)
         self.assertNotIn(RESTORED, inst.log(), "killed in the middle of the restore")
         self.assertNotIn("END", journal())
         time.sleep(1)  # a backup folder of its own
         inst.run()
         log = inst.log()
         first = win(inst.app).lower() + "\\OldVer\\" + os.path.basename(inst.backups()[0])
-        self.assertEqual(log.count(f"Nalezena nedokončená aktualizace {first}"), 2)
+        self.assertEqual(log.count(FOUND + first), 2)
         self.assertEqual(log[log.index(RESTORED) + 1], "Typ aktualizace: 0")
         self.assertEqual(log[-1], DONE)
         self.assertEqual({n: inst.read(n) for n in files}, files)
@@ -146,11 +214,26 @@ class LocalUpdate(WineTestCase):
             self.assertEqual(read(os.path.join(inst.backups()[-1], name)), before[name], name)
 
     # This Wine shows a Unix symbolic link as a reparse point (a junction on Windows), but cannot remove it.
-    def test_link_planted_in_the_staging_folder_is_never_followed(self):
-        inst = self.local("planted", "Norva")
-        os.makedirs(STAGING, exist_ok=True)
-        link = os.path.join(STAGING, "planted")
-        os.symlink(inst.app, link)
-        self.addCleanup(lambda: os.path.lexists(link) and os.remove(link))
-        inst.run(window=False)  # refused at start-up
-        self.assertTrue(os.path.exists(os.path.join(inst.app, "Norva.exe")), inst.log())
+    def test_leftovers_in_the_staging_folder(self):
+        """What an earlier run left in the staging folder: folders are removed (one stands where the package's
+        readme.txt goes); a link planted at its top or deeper is never followed into the application folder."""
+        user = os.path.basename(os.path.dirname(USER_TEMP))  # the link stays, so start-up refuses
+        refused = (f"Adresář C:\\users\\{user}\\Temp\\TyxNewVer nelze připravit pro aktualizaci (Složka není prázdná.)."
+                   " Aktualizace nebude provedena.")
+        rows = [  # name, what is left there, whether it is a link to the application folder, window, last line
+            ("folders", "readme.txt/sub/old.txt", False, True, DONE),
+            ("link", "planted", True, False, refused),
+            ("deeper-link", "sub/planted", True, False, refused),
+        ]
+        self.addCleanup(shutil.rmtree, STAGING, True)
+        for name, left, link, window, last in rows:
+            with self.subTest(name):
+                inst = self.local(f"staging-{name}", "Norva")
+                before = inst.files()
+                shutil.rmtree(STAGING, ignore_errors=True)  # never follows a link either
+                path = os.path.join(STAGING, left)
+                os.makedirs(os.path.dirname(path), exist_ok=True)
+                os.symlink(inst.app, path) if link else write(path, b"left")
+                inst.run(window=window)
+                self.assertTrue(set(before) <= set(inst.files()), inst.log())
+                self.assertEqual(inst.log()[-1], last)

@@ -1,5 +1,6 @@
 """Fake installations and runs of the real TyxUpdate.exe under Wine."""
 import concurrent.futures
+import glob
 import os
 import pwd
 import re
@@ -45,6 +46,7 @@ def write(path, data):
 
 class Installation:
     """A folder with the updater in it and an application folder with stub product executables."""
+    prefix = None  # the Wine prefix it runs in: the test run's, or another machine's
 
     def __init__(self, name):
         self.root = os.path.join(WORK, "runs", name)
@@ -67,8 +69,8 @@ class Installation:
         return read(os.path.join(self.app, *parts))
 
     def backups(self):
-        root = os.path.join(self.app, "OldVer")
-        return [os.path.join(root, d) for d in sorted(os.listdir(root))] if os.path.isdir(root) else []
+        """The backup folders, oldest first (OldVer holds the runs' lock file too)."""
+        return [d for d in sorted(glob.glob(os.path.join(self.app, "OldVer", "*"))) if os.path.isdir(d)]
 
     def run(self, temp=None, window=True):
         """Runs the updater to its end; it must end with 0 and show its form, or not (`window`), as told."""
@@ -77,7 +79,7 @@ class Installation:
         args = ["cmd", "/c", f"set TMP={win(temp)}&& set TEMP={win(temp)}&& {win(exe)} {self.command_line()}"] \
             if temp else [exe, self.command_line()]
         with concurrent.futures.ThreadPoolExecutor(1) as pool:
-            running = pool.submit(wine.run, args, timeout=600, capture_output=True)
+            running = pool.submit(wine.run, args, timeout=600, capture_output=True, prefix=self.prefix)
             shown = form_shown(running.done)
             result = running.result()
         assert result.returncode == 0, f"TyxUpdate.exe ended with {result.returncode}: {result.stderr[-2000:]}"
@@ -164,12 +166,12 @@ def background(args):
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
-def reg(*args):
-    return wine.run(["reg"] + list(args), capture_output=True, timeout=60)
+def reg(*args, prefix=None):
+    return wine.run(["reg"] + list(args), capture_output=True, timeout=60, prefix=prefix)
 
 
-def reg_set(key, name, value):
-    assert reg("add", "HKCU\\" + key, "/v", name, "/d", value, "/f").returncode == 0
+def reg_set(key, name, value, prefix=None):
+    assert reg("add", "HKCU\\" + key, "/v", name, "/d", value, "/f", prefix=prefix).returncode == 0
 
 
 class WineTestCase(unittest.TestCase):

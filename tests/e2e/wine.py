@@ -24,8 +24,8 @@ WINE = shutil.which("wine64") or shutil.which("/usr/lib/wine/wine64") or "wine"
 WINESERVER = shutil.which("/usr/lib/wine/wineserver64") or "wineserver"
 
 
-def environment():
-    env = dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG="-all", LC_ALL="cs_CZ.UTF-8", LANG="cs_CZ.UTF-8",
+def environment(prefix=None):
+    env = dict(os.environ, WINEPREFIX=prefix or PREFIX, WINEDEBUG="-all", LC_ALL="cs_CZ.UTF-8", LANG="cs_CZ.UTF-8",
                WINEDLLOVERRIDES="mscoree,mshtml=", WINEARCH="win64")
     if os.path.exists(STATE):
         with open(STATE) as f:
@@ -74,6 +74,23 @@ def setup():
     print(f"Wine prefix {PREFIX} ready on display {environment()['DISPLAY']}")
 
 
+@contextlib.contextmanager
+def another_prefix(name):
+    """Another machine while in use: a copy of the test run's prefix, with a wineserver, registry and temporary
+    folder of its own, on the same display."""
+    prefix = os.path.join(WORK, name)
+    shutil.rmtree(prefix, ignore_errors=True)
+    shutil.copytree(PREFIX, prefix, symlinks=True)
+    # Kept running, as the test run's is: starting a prefix's services takes seconds
+    subprocess.run([WINESERVER, "-p"], env=environment(prefix), check=True, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        yield prefix
+    finally:
+        subprocess.run([WINESERVER, "-k"], env=environment(prefix))
+        shutil.rmtree(prefix, ignore_errors=True)
+
+
 def cleanup():
     if os.path.isdir(PREFIX):
         subprocess.run([WINESERVER, "-k"], env=environment(), stderr=subprocess.DEVNULL)
@@ -85,13 +102,14 @@ def cleanup():
         os.remove(STATE)
 
 
-def run(args, timeout=None, capture_output=False):
-    """Runs a Windows program. Its output goes through files, not pipes: the Wine services it may start
-    live on and would keep a pipe open after it has ended. Wine makes the prefix if there is none yet."""
+def run(args, timeout=None, capture_output=False, prefix=None):
+    """Runs a Windows program (in the test run's prefix, or in `prefix`). Its output goes through files, not pipes:
+    the Wine services it may start live on and would keep a pipe open after it has ended. Wine makes the prefix if
+    there is none yet."""
     os.makedirs(WORK, exist_ok=True)
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         try:
-            result = subprocess.run([WINE] + list(args), env=environment(), timeout=timeout,
+            result = subprocess.run([WINE] + list(args), env=environment(prefix), timeout=timeout,
                                     stdin=subprocess.DEVNULL, stdout=out, stderr=err)
         except subprocess.TimeoutExpired:  # what it printed says where it hung
             result = subprocess.CompletedProcess(args, 124)

@@ -1,6 +1,7 @@
 // Stands in for a product's executable in the end-to-end runs: it records in started.log beside itself (UTF-16)
 // that it was started, under which name and with which arguments. Started with "/window TITLE", it also opens a
-// window of that title and runs until it is asked to quit.
+// window of that title and runs until it is asked to quit; "/hold" before it keeps its own executable open the way
+// a loader on Windows does, so that nobody can delete or replace it while it runs.
 #include <windows.h>
 
 #include <string>
@@ -25,6 +26,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   args = *args == L'"' ? wcschr(args + 1, L'"') + 1 : wcschr(args, L' ') ? wcschr(args, L' ') : L"";
   while (*args == L' ') ++args;
   Record(folder, L"started " + name + L"|" + args);
+  if (wcsncmp(args, L"/hold ", 6) == 0) {
+    args += 6;  // the handle stays open until the process ends
+    if (CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr) !=
+        INVALID_HANDLE_VALUE)
+      Record(folder, L"held " + name);
+  }
   if (wcsncmp(args, L"/window ", 8) != 0) return 0;
   std::wstring title = args + 8;
   if (title.size() > 1 && title.front() == L'"') title = title.substr(1, title.size() - 2);  // quoted for its blank
