@@ -108,12 +108,13 @@ void Win32FileSystem::DeleteFolder(const std::string& path, bool force) {
 void Win32FileSystem::CopyFile(const std::string& source, const std::string& destination, bool overwrite) {
   // A new file has nothing to protect, and asking first whether it exists
   // costs Wine a scan of the folder.
-  if (overwrite && CopyFileW(Wide(source).c_str(), Wide(destination).c_str(), TRUE)) return;
+  if (CopyFileW(Wide(source).c_str(), Wide(destination).c_str(), TRUE)) return;
+  if (!overwrite || GetLastError() != ERROR_FILE_EXISTS) ThrowLastError();
   // Windows refuses to copy over a read-only file; not every emulation does.
   DWORD existing = Attributes(destination);
-  if (overwrite && existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
     throw FsoError(ERROR_ACCESS_DENIED, "");
-  if (!CopyFileW(Wide(source).c_str(), Wide(destination).c_str(), overwrite ? FALSE : TRUE)) ThrowLastError();
+  if (!CopyFileW(Wide(source).c_str(), Wide(destination).c_str(), FALSE)) ThrowLastError();
 }
 
 void Win32FileSystem::MoveFile(const std::string& source, const std::string& destination) {
