@@ -68,7 +68,8 @@ class Installation:
 
     def backups(self):
         root = os.path.join(self.app, "OldVer")
-        return [os.path.join(root, d) for d in sorted(os.listdir(root))] if os.path.isdir(root) else []
+        folders = sorted(os.listdir(root)) if os.path.isdir(root) else []  # not the run lock's file
+        return [os.path.join(root, d) for d in folders if os.path.isdir(os.path.join(root, d))]
 
     def run(self, temp=None, window=True):
         """Runs the updater to its end; it must end with 0 and show its form, or not (`window`), as told."""

@@ -44,7 +44,8 @@ def prepare():
     hosts = "".join(f"  server {{ listen {a}:80; listen {a}:443 ssl; server_name {h}; root {DOCROOT};\n"
                     f"    ssl_certificate {WORK}/{h}.crt; ssl_certificate_key {WORK}/{h}.key; }}\n"
                     for h, a in ADDRESSES.items() if h != BREMO)
-    hosts += f"  server {{ listen {ADDRESSES[BREMO]}:80; server_name {BREMO}; root {DOCROOT}; }}\n"
+    # Small buffers: what nginx counts as sent is then what the relay passed on, give or take 128 KiB.
+    hosts += f"  server {{ listen {ADDRESSES[BREMO]}:80 sndbuf=64k; server_name {BREMO}; root {DOCROOT}; }}\n"
     write(f"{WORK}/nginx.conf", f"""user root; daemon off; worker_processes 1; pid {WORK}/nginx.pid; error_log {WORK}/nginx-error.log;
 events {{ worker_connections 64; }}
 http {{
@@ -108,7 +109,9 @@ class FaultyHost:
             headers += [f"Range: {fault['range']}".encode()] if fault.get("range") else []
             index = len(self.sent)
             self.sent.append(0)
-            with socket.create_connection((ADDRESSES[BREMO], 80)) as upstream:
+            with socket.socket() as upstream:
+                upstream.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 64 * 1024)
+                upstream.connect((ADDRESSES[BREMO], 80))
                 upstream.sendall(b"\r\n".join([first] + headers + [b"Connection: close", b"", b""]))
                 limit = fault.get("cut", fault.get("stall"))
                 while data := upstream.recv(16384):
