@@ -85,8 +85,8 @@ Try Transfer(Session& s, const DownloadRequest& r, PartialDownload& part, Intern
     else
       ShowProgressBytes(box, static_cast<float>(part.Size()), s.run.gProgressPos);
     s.Pump();
-    if (s.form.mCloseRequested) return {Outcome::Stopped, 3, ""};
     if (read == 0) break;
+    if (s.form.mCloseRequested) return {Outcome::Stopped, 3, ""};
   }
   if (part.Total() >= 0 && part.Size() != part.Total())
     return Cut("Soubor nebyl stažen celý (" + std::to_string(part.Size()) + " z " + std::to_string(part.Total()) +
@@ -118,7 +118,8 @@ Try Request(Session& s, const DownloadRequest& r, PartialDownload& part) {
   } else if (status == "200") {
     if (resuming) s.ShowStatus("Server neposlal navazující část; stažení začíná znovu od začátku");
     const int64_t declared = DeclaredLength(Header(net, url.h, HTTP_QUERY_CONTENT_LENGTH));
-    if (declared > kMaxPackageBytes) return Failed(3, "Soubor je větší než " + std::to_string(kMaxPackageBytes) + " bajtů");
+    if (declared > kMaxPackageBytes)
+      return Failed(3, "Soubor je větší než " + std::to_string(kMaxPackageBytes) + " bajtů");
     if (!part.Restart(ValidatorOf(net, url.h), declared)) return Failed(2);
   } else if (status == "404") {
     part.Discard();
