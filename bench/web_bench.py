@@ -8,7 +8,9 @@ start, window timers and end) is timed three ways:
     possible (1 MiB reads, one cabinet pass, one CopyFileW per file), plus the log lines the update writes;
   - natively: curl, cabextract, cp.
 Also the bytes nginx sent for the size query and for the download ($bytes_sent), and the peak memory against a
-trivial program under Wine. Run it with bench/run.sh after a build; it prints the report and writes it to
+trivial program under Wine. Then the 100 MiB package from Bremo's faulty host (tests/e2e/webhost.py), its
+connection reset once at 50 % and at 90 %: the bytes nginx and the relay sent in all, as a multiple of the
+package, and the time to the finished update against an uncut one. Run it with bench/run.sh after a build; it prints the report and writes it to
 build/bench/report.md. With TYX_BENCH_BEFORE=path/to/an/older/TyxUpdate.exe the older build runs the same
 rounds and gets a column of its own.
 """
@@ -201,6 +203,42 @@ def native_round(work):
             "start, timers, end": 0.0}
 
 
+BREMO_REMOTE = "/tyx/bremo/newver/update.cab"
+
+
+def broken_round(exe, size, cut):
+    """A Bremo update whose download the faulty host resets once after `cut` of the package (None: never): the
+    update's time, the bytes nginx sent for the download and those that reached the updater."""
+    inst = tyx_e2e.Installation(f"bench-cut-{cut}")
+    shutil.copy(exe, os.path.join(inst.own, "TyxUpdate.exe"))
+    inst.add_stub("Bremo.exe", marker=b"old")
+    tyx_e2e.reg_set(inst.key("Bremo"), "NEWVERTYPE", "1")
+    webhost.FAULTS.reset([{"cut": int(cut * size)}] if cut else [])
+    served = len(access_log())
+    _, wall, _, _ = timed([os.path.join(inst.own, "TyxUpdate.exe"), inst.command_line()])
+    assert inst.log()[-1] == "Aktualizace provedena", inst.log()[-3:]
+    entries = served_since(served)
+    shutil.rmtree(inst.root, ignore_errors=True)
+    tyx_e2e.reg("delete", "HKCU\\Software\\Tyx\\Bremo", "/f")
+    return wall, sum(int(e[4]) for e in entries if e[1] == BREMO_REMOTE), sum(webhost.FAULTS.sent)
+
+
+def broken(work, exe):
+    package = make_package(work, 1, 100 * MIB)
+    target = os.path.join(webhost.DOCROOT, BREMO_REMOTE.lstrip("/"))
+    os.makedirs(os.path.dirname(target), exist_ok=True)
+    shutil.copy(package, target)
+    size = os.path.getsize(package)
+    runs = [(cut, broken_round(exe, size, cut)) for cut in (None, 0.5, 0.9)]
+    uncut = runs[0][1][0]
+    rows = ["| package | connection reset | nginx sent / package | reached the updater / package | whole update (s) "
+            "| against uncut |", "|---|---|---|---|---|---|"]
+    for cut, (wall, nginx, relay) in runs:
+        rows.append(f"| 1 × 100 MiB | {f'at {cut:.0%}' if cut else 'never'} | {nginx / size:.3f} | "
+                    f"{relay / size:.3f} | {seconds(wall)} | {ratio(wall, uncut)} |")
+    return rows
+
+
 def best(rounds):
     return {k: min(r[k] for r in rounds) for k in rounds[0]}
 
@@ -311,6 +349,7 @@ def inside():
         for shape, count, size in SHAPES:
             results.append(measure(shape, count, size, work, trivial_wall, updaters))
             print(f"measured {shape}", flush=True)
+        resets = broken(work, updaters[-1][1])
     lines = [f"# TyxUpdate benchmark, {time.strftime('%Y-%m-%d %H:%M UTC', time.gmtime())}", "",
              f"Machine: {machine()}. Best of {ROUNDS} rounds for each time; HTTPS and HTTP on loopback. "
              f"Benchmark run time {time.monotonic() - started:.0f} s.", "",
@@ -318,7 +357,7 @@ def inside():
              f"file); its start, timers and end are a trivial program's start and end ({trivial_wall:.2f} s) plus "
              f"the window's {TIMERS:.0f} s of timers.", ""]
     lines += table(results, labels) + [""] + traffic(results, labels, trivial_peak) + [""]
-    lines += designed_download(results, labels) + [""] + per_file(results, labels)
+    lines += designed_download(results, labels) + [""] + per_file(results, labels) + [""] + resets
     report = "\n".join(lines) + "\n"
     print(report)
     with open(os.path.join(wine.WORK, "report.md"), "w") as f:

@@ -6,7 +6,8 @@ add_link_options(-fsanitize=address,undefined)
 add_library(tyxcore STATIC ${TYX_CORE_SOURCES})
 target_include_directories(tyxcore PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(tyxcore PUBLIC
-  TYX_HOST_NORVA="${TYX_HOST_NORVA}" TYX_HOST_TALVIK="${TYX_HOST_TALVIK}" TYX_HOST_BREMO="${TYX_HOST_BREMO}")
+  TYX_HOST_NORVA="${TYX_HOST_NORVA}" TYX_HOST_TALVIK="${TYX_HOST_TALVIK}" TYX_HOST_BREMO="${TYX_HOST_BREMO}"
+  TYX_STALL_SECONDS=${TYX_STALL_SECONDS} TYX_MAX_PACKAGE_MIB=${TYX_MAX_PACKAGE_MIB})
 
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 file(GLOB TYX_UNIT_SOURCES CONFIGURE_DEPENDS tests/unit/*.cpp tests/fakes/*.cpp)
@@ -21,7 +22,8 @@ gtest_discover_tests(tyx_unit_tests TEST_PREFIX "unit." PROPERTIES LABELS unit)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 # The Windows builds: i686 is what ships, x86_64 is the same sources, quicker under Wine here. Both know the
-# test web hosts, which resolve only inside the tests' namespace; a release build sets the maker's own.
+# test web hosts, which resolve only inside the tests' namespace; a release build sets the maker's own. A
+# stalled download gives up after 10 s there, so that the stalling host's row does not wait a minute a try.
 # The x86_64 one lists its Win32 layer cases under Wine once built, in a prefix of its own kept between builds,
 # which each test run copies as its own.
 include(ExternalProject)
@@ -45,6 +47,7 @@ foreach(arch i686 x86_64)
     CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-${arch}.cmake -DCMAKE_BUILD_TYPE=Release
                -DTYX_WINE_RUN=${wine_run_${arch}}
                -DTYX_HOST_NORVA=norva.tyx.test -DTYX_HOST_TALVIK=talvik.tyx.test -DTYX_HOST_BREMO=bremo.tyx.test
+               -DTYX_STALL_SECONDS=10
                -DTYX_WINE_LIST_DIR=${CMAKE_BINARY_DIR}/wine-list
                -DTYX_PACKAGE_KEYS=${TYX_TEST_KEYS}/test.pub.pem
     INSTALL_COMMAND ""
@@ -102,6 +105,7 @@ set(TYX_I686_SCENARIOS
   LocalUpdate.test_killed_while_copying_and_while_restoring_then_installed
   WebUpdate.test_release_channel_over_https_and_type_2_through_the_proxy
   WebUpdate.test_failed_downloads_leave_the_window_open_and_change_nothing
+  WebUpdate.test_broken_downloads_go_on_where_they_broke
   SignedPackages.test_updates)
 set(e2e_dir ${CMAKE_SOURCE_DIR}/tests/e2e)
 tyx_scenarios(${e2e_dir}/test_local_update.py local)

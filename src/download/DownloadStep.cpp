@@ -2,6 +2,7 @@
 
 #include "download/GetFile.h"
 #include "download/GetHttpInfo.h"
+#include "download/ResumableDownload.h"
 #include "platform/ErrorRecord.h"
 #include "product/PackageFiles.h"
 
@@ -48,6 +49,10 @@ bool DownloadUpdate(Session& s) {
   const std::string address = s.form.mHost + remote;
   uint8_t code = s.run.gProxy ? GetFileViaProxy(s, destination, address, 8, size)
                               : GetFile(s, destination, address, 8, size);
+  if (code == kDownloadStopped) {
+    RemovePartialPackage(s);
+    return false;
+  }
   if (code != 0) {
     if (code == 1)
       s.ShowStatus("Nelze navázat připojení k internetu");

@@ -22,6 +22,9 @@ std::string SizeText(IInternet& internet, InternetHandle request) {
   QueryHttpHeader(internet, request, text, HTTP_QUERY_CONTENT_RANGE);
   size_t slash = text.find('/');
   if (slash != std::string::npos) return text.substr(slash + 1);
+  // A 206's Content-Length is the one byte asked for, not the package.
+  QueryHttpHeader(internet, request, text, HTTP_QUERY_STATUS_CODE);
+  if (text == "206") return "";
   QueryHttpHeader(internet, request, text, HTTP_QUERY_CONTENT_LENGTH);
   return text;
 }

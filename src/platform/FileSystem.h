@@ -46,6 +46,10 @@ class IFileSystem {
   // cannot be made, also when the name is taken: a file or link planted
   // there is never written through.
   virtual uintptr_t CreateForWrite(const std::string& path) = 0;
+  // An existing file opened for writing at its end (no sharing), with its
+  // size; 0 when it is missing or is not a plain file of one name: a link
+  // planted in its place is never written through.
+  virtual uintptr_t OpenForAppend(const std::string& path, int64_t& size) = 0;
   // WriteFile; false when it failed, `written` tells how much went out.
   virtual bool Write(uintptr_t file, const char* data, uint32_t size, uint32_t& written) = 0;
   virtual void Close(uintptr_t file) = 0;

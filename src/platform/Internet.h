@@ -17,6 +17,7 @@ constexpr uint32_t HTTP_QUERY_CONTENT_LENGTH = 5;
 constexpr uint32_t HTTP_QUERY_LAST_MODIFIED = 11;
 constexpr uint32_t HTTP_QUERY_STATUS_CODE = 19;
 constexpr uint32_t HTTP_QUERY_CONTENT_RANGE = 53;
+constexpr uint32_t HTTP_QUERY_ETAG = 54;
 
 // The WinINet calls of the download and the size query. Texts are UTF-8;
 // `wide` picks the W or the A form of a call.
@@ -27,8 +28,9 @@ class IInternet {
   // asks for an empty proxy name.
   virtual InternetHandle Open(bool wide, const std::string& agent, uint32_t accessType, const std::string& proxy,
                               bool emptyProxy, uint32_t flags) = 0;
-  virtual InternetHandle OpenUrl(bool wide, InternetHandle session, const std::string& url, uint32_t flags,
-                                 uintptr_t context) = 0;
+  // `headers`: extra request header lines, each ending in CR LF; empty: none (null).
+  virtual InternetHandle OpenUrl(bool wide, InternetHandle session, const std::string& url,
+                                 const std::string& headers, uint32_t flags, uintptr_t context) = 0;
   // false when the read failed; `read` is 0 at the end of the data.
   virtual bool ReadFile(InternetHandle file, char* buffer, uint32_t size, uint32_t& read) = 0;
   virtual void CloseHandle(InternetHandle handle) = 0;

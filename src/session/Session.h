@@ -14,6 +14,7 @@ struct FormVariables {
   std::optional<std::string> mNewVerType;  // unset until the source decision has run
   std::string mHost;
   std::string mPath;
+  bool mCloseRequested = false;  // the user closed the window while a step ran
 };
 
 // What every update step works with: the run, the platform, the log and the

@@ -20,12 +20,17 @@ void UpdateForm::OnMainTimer() {
   working_ = true;
   update_(session_);
   working_ = false;
+  if (session_.form.mCloseRequested) session_.window.Unload();
 }
 
 void UpdateForm::OnEndTimer() { session_.window.Unload(); }
 
-// Closing in the middle of a step would leave it half done; once the steps
-// have ended (also after a failed download) the user may close.
-bool UpdateForm::OnCloseRequest() { return !working_; }
+// Closing in the middle of a step would leave it half done: the download
+// stops at its next chunk or pause, keeping what arrived for the next run;
+// other steps end first. Then the window closes.
+bool UpdateForm::OnCloseRequest() {
+  if (working_) session_.form.mCloseRequested = true;
+  return !working_;
+}
 
 }  // namespace tyx

@@ -3,6 +3,8 @@ the namespace where the hosts resolve and only the test CA is trusted)."""
 import os
 import unittest
 
+import webhost
+
 import wine
 from tyx_e2e import (BUILD, EMULATED, USER_TEMP, WineTestCase, background, make_package, marker_of, read, release,
                      stub, wait_until, write)
@@ -10,6 +12,9 @@ from test_signed_packages import REFUSED, pack, repack
 from webhost import NORVA, PROXY_LOG, served, servers
 
 DONE = "Aktualizace provedena"
+KIB, MIB = 1024, 1024 * 1024
+BREMO_PATH = "/tyx/bremo/newver/update.cab"
+PART = os.path.join(USER_TEMP, "update.cab.part")
 
 
 def setUpModule():
@@ -74,3 +79,58 @@ class WebUpdate(WineTestCase):
                 self.assertFalse(os.path.exists(os.path.join(USER_TEMP, "update.cab")))
                 self.assertEqual((marker_of(inst.read(f"{product}.exe")), inst.backups()), (b"old", []))
                 self.assertIn(f"started {product}.exe|", inst.wait_started(1))
+
+    def test_broken_downloads_go_on_where_they_broke(self):
+        """Bremo's host breaks, stalls, slows or rewrites requests as each row's plan says (webhost.FaultyHost).
+        Every row ends with the package installed, in one run or, after a failed or closed one, in a second."""
+        replace = lambda: make_package(served(BREMO_PATH), release("Bremo", **{"BremoV.exe": stub(b"new"),
+                                                                                 "data.bin": os.urandom(3 * MIB)}))
+        cut, resumed = {"cut": MIB}, "Stažení souboru navazuje na staženou část ("
+        rows = [  # name, settings, plan, a status line of the (first) run, how it ends: done / failed / closed
+            ("cut-once", {}, [cut], resumed, "done"),
+            ("cut-twice", {}, [cut, cut], "Další pokus za 15 s.", "done"),
+            ("cut-always", {}, [{"cut": 128 * KIB}] * 4, "Další pokus za 40 s.", "failed"),
+            ("ranges-ignored", {}, [cut, {"range": ""}],
+             "Server neposlal navazující část; stažení začíná znovu od začátku", "done"),
+            ("wrong-offset", {}, [cut, {"range": "bytes=1-"}], "Server poslal jinou část souboru (bytes 1-", "done"),
+            ("replaced", {}, [dict(cut, then=replace)], "Server neposlal navazující část", "done"),
+            ("closed", {}, [{"slow": MIB}], "Stažení souboru", "closed"),
+            ("proxy", {"Proxy": "1", "ProxyAdr": "127.0.0.1:8888"}, [cut], resumed, "done"),
+        ]
+        for name, settings, plan, shown, ends in rows[:1] if EMULATED else rows:
+            with self.subTest(name):
+                for leftover in (PART, PART.replace(".part", ".resume")):
+                    if os.path.exists(leftover):
+                        os.remove(leftover)
+                inst = self.web(name, "Bremo", dict(settings, NEWVERTYPE="1"))
+                make_package(served(BREMO_PATH), release("Bremo", **{"BremoV.exe": stub(b"web"),
+                                                                      "data.bin": os.urandom(3 * MIB)}))
+                size = os.path.getsize(served(BREMO_PATH))
+                webhost.FAULTS.reset(plan)
+                if ends == "done":
+                    inst.run()
+                else:
+                    updater = background([os.path.join(inst.own, "TyxUpdate.exe"), inst.command_line()])
+                    if ends == "failed":
+                        wait_until(lambda: inst.log()[-1:] and inst.log()[-1].endswith("\t3"), 600)
+                        self.assertIsNone(updater.poll(), "the window stays open after a failed download")
+                    else:
+                        wait_until(lambda: os.path.exists(PART) and os.path.getsize(PART) > MIB, 600)
+                    closer = wine.run([os.path.join(BUILD, "DismissBox.exe"), "/close", "TyxUpdate - aktualizace",
+                                       "60"], capture_output=True)
+                    self.assertEqual((closer.returncode, updater.wait(timeout=60)), (0, 0))
+                    self.assertIn("started Bremo.exe|", inst.wait_started(1))
+                    self.assertTrue(os.path.getsize(PART) > 0 and os.path.exists(PART.replace(".part", ".resume")))
+                    self.assertTrue(any(line.startswith("Stažení souboru zastaveno uživatelem (") for line in inst.log())
+                                    if ends == "closed" else inst.log()[-1].endswith("\t3"), inst.log())
+                    first = inst.log()
+                    webhost.FAULTS.plan = []
+                    inst.run()  # the next run goes on with what the first left
+                    self.assertIn(resumed, "\n".join(inst.log()[len(first):]))
+                log = inst.log()
+                self.assertTrue(any(line.startswith(shown) or line.endswith(shown) for line in log), (shown, log))
+                self.assertEqual(log[-1], DONE)
+                self.assertEqual(marker_of(inst.read("Bremo.exe")), b"new" if name == "replaced" else b"web")
+                self.assertFalse(os.path.exists(PART) or os.path.exists(PART.replace(".part", ".resume")))
+                if "range" not in str(plan) and name != "replaced":  # what broke off was never sent again
+                    self.assertLess(sum(webhost.FAULTS.sent), 1.05 * size, webhost.FAULTS.sent)

@@ -151,6 +151,15 @@ class StdFileSystem : public IFileSystem {
     openFiles += f != nullptr;
     return reinterpret_cast<uintptr_t>(f);
   }
+  uintptr_t OpenForAppend(const std::string& path, int64_t& size) override {
+    std::error_code error;
+    if (!fs::is_regular_file(fs::symlink_status(NativePath(path), error)) || fs::hard_link_count(NativePath(path)) != 1)
+      return 0;
+    FILE* f = std::fopen(NativePath(path).c_str(), "ab");
+    size = static_cast<int64_t>(fs::file_size(NativePath(path)));
+    openFiles += f != nullptr;
+    return reinterpret_cast<uintptr_t>(f);
+  }
   bool Write(uintptr_t file, const char* data, uint32_t size, uint32_t& written) override {
     uint32_t n = std::min(size, writeLimit);
     writeLimit -= n;
@@ -344,49 +353,80 @@ class FakeCabinet : public ICabinet {
   }
 };
 
-// A web host: answers by URL (https for the download, http for the size query).
+// A web host: answers by URL (https for the download, http for the size query). A download's range request gets
+// 206 and the rest unless its If-Range names another validator than the package's ETag or Last-Modified.
 class FakeInternet : public IInternet {
  public:
   struct Response {
     std::string status = "200", body, contentLength = "auto";  // "auto": the body's size; "": none
     std::string lastModified = "Mon, 07 Dec 2026 10:00:00 GMT";
-    size_t failReadAfter = std::string::npos;
-    std::string contentRange;
+    std::vector<size_t> cuts;  // the k-th download's connection breaks after so many bytes of its body
+    bool cutQuietly = false;   // the read then ends the data instead of failing
+    std::string contentRange, etag;
+    bool ranges = true;          // false: answers a range request with the whole file
+    long rangeFrom = -1;         // answers a range request from this byte, whatever it asked
+    std::string replacedBy;      // the package published anew, with a new date, for the second download on
   };
   std::map<std::string, Response> responses;
-  std::vector<std::string> opens;  // "wide|ansi agent access proxy" of each session
+  std::vector<std::string> opens;    // "wide|ansi agent access proxy" of each session
+  std::vector<std::string> headers;  // of each download's request
   int openHandles = 0;
+  size_t sent = 0;  // body bytes of all downloads
 
   InternetHandle Open(bool wide, const std::string& agent, uint32_t access, const std::string& proxy, bool,
                       uint32_t) override {
     opens.push_back(std::string(wide ? "wide " : "ansi ") + agent + " " + std::to_string(access) + " " + proxy);
-    return New("session");
+    return New("session", {});
   }
-  InternetHandle OpenUrl(bool, InternetHandle, const std::string& url, uint32_t, uintptr_t) override {
-    return responses.count(url) ? New(url) : 0;
+  InternetHandle OpenUrl(bool, InternetHandle, const std::string& url, const std::string& request, uint32_t,
+                         uintptr_t) override {
+    headers.push_back(request);
+    if (!responses.count(url)) return 0;
+    Response& host = responses[url];
+    const size_t k = downloads_[url]++;
+    if (k == 1 && !host.replacedBy.empty()) {
+      host.body = host.replacedBy;
+      host.lastModified = "Tue, 08 Dec 2026 10:00:00 GMT";
+    }
+    Response answer = host;
+    answer.cuts = {k < host.cuts.size() ? host.cuts[k] : std::string::npos};
+    unsigned long from = 0;
+    if (host.ranges && host.status == "200" && std::sscanf(request.c_str(), "Range: bytes=%lu-", &from) == 1 &&
+        (Names(request, host.lastModified) || (host.etag.rfind("W/", 0) != 0 && Names(request, host.etag)))) {
+      from = host.rangeFrom >= 0 ? static_cast<unsigned long>(host.rangeFrom) : from;
+      if (from >= host.body.size()) return New(url, {"416"});
+      answer.status = "206";
+      answer.contentRange = "bytes " + std::to_string(from) + "-" + std::to_string(host.body.size() - 1) + "/" +
+                            std::to_string(host.body.size());
+      answer.body = host.body.substr(from);
+    }
+    return New(url, answer);
   }
   bool ReadFile(InternetHandle file, char* buffer, uint32_t size, uint32_t& read) override {
-    auto& [key, offset] = handles_.at(file);
-    const Response& r = responses.at(key);
-    if (offset >= r.failReadAfter) return (read = 0, false);
-    read = static_cast<uint32_t>(std::min<size_t>({size, 8192, r.body.size() - offset, r.failReadAfter - offset}));
-    std::copy_n(r.body.data() + offset, read, buffer);
-    offset += read;
+    Handle& h = handles_.at(file);
+    const size_t cut = h.answer.cuts.empty() ? std::string::npos : h.answer.cuts[0];
+    if (h.offset >= cut && h.offset < h.answer.body.size()) return (read = 0, h.answer.cutQuietly);
+    read = static_cast<uint32_t>(std::min<size_t>({size, 8192, h.answer.body.size() - h.offset, cut - h.offset}));
+    std::copy_n(h.answer.body.data() + h.offset, read, buffer);
+    h.offset += read;
+    sent += read;
     return true;
   }
   void CloseHandle(InternetHandle handle) override { openHandles -= handle && handles_.erase(handle); }
-  InternetHandle Connect(InternetHandle, const std::string& host, uint16_t) override { return New("http://" + host); }
+  InternetHandle Connect(InternetHandle, const std::string& host, uint16_t) override { return New("http://" + host, {}); }
   InternetHandle OpenRequest(InternetHandle connection, const std::string&, const std::string& object,
                              const std::string&, uint32_t) override {
-    return New(handles_.at(connection).first + object);
+    const std::string key = handles_.at(connection).key + object;
+    return New(key, responses.count(key) ? responses[key] : Response{});
   }
   bool SetOption(InternetHandle, uint32_t, uint32_t) override { return true; }
-  bool SendRequest(InternetHandle request, const std::string&) override { return responses.count(handles_.at(request).first) > 0; }
+  bool SendRequest(InternetHandle request, const std::string&) override { return responses.count(handles_.at(request).key) > 0; }
   bool QueryInfo(InternetHandle request, uint32_t level, uint32_t bufferSize, std::string& text) override {
-    const Response& r = responses.at(handles_.at(request).first);
+    const Response& r = handles_.at(request).answer;
     text = level == HTTP_QUERY_STATUS_CODE     ? r.status
            : level == HTTP_QUERY_LAST_MODIFIED ? r.lastModified
            : level == HTTP_QUERY_CONTENT_RANGE ? r.contentRange
+           : level == HTTP_QUERY_ETAG          ? r.etag
            : r.contentLength == "auto"         ? std::to_string(r.body.size())
                                                : r.contentLength;
     if (!text.empty() && text.size() < bufferSize) return true;
@@ -395,11 +435,21 @@ class FakeInternet : public IInternet {
   uint32_t LastError() override { return 12002; }
 
  private:
-  InternetHandle New(const std::string& key) {
-    handles_[++next_] = {key, 0};
+  struct Handle {
+    std::string key;
+    Response answer;
+    size_t offset = 0;
+  };
+  static bool Names(const std::string& request, const std::string& validator) {  // a request without If-Range too
+    return request.find("If-Range: ") == std::string::npos ||
+           (!validator.empty() && request.find("If-Range: " + validator + "\r\n") != std::string::npos);
+  }
+  InternetHandle New(const std::string& key, Response answer) {
+    handles_[++next_] = {key, std::move(answer)};
     return (++openHandles, next_);
   }
-  std::map<InternetHandle, std::pair<std::string, size_t>> handles_;  // key and read offset
+  std::map<InternetHandle, Handle> handles_;
+  std::map<std::string, size_t> downloads_;  // by URL
   InternetHandle next_ = 100;
 };
 
@@ -409,7 +459,8 @@ class FakeWindow : public IWindow, public ISurface {
  public:
   std::vector<std::string> statusHistory, texts;
   std::string appCaption, statusCaption;
-  bool timers[2] = {false, false}, opens = true;
+  bool timers[2] = {false, false}, opens = true, unloaded = false;
+  int pumps = 0, closeAtPump = 0;
   MousePointer pointer = MousePointer::Default;
   std::vector<std::pair<double, double>> navy;
   bool Covered(double x) const {
@@ -418,11 +469,12 @@ class FakeWindow : public IWindow, public ISurface {
 
   bool ShowModal(IWindowEvents& events) override {
     if (!opens) return false;
+    events_ = &events;
     events.OnActivate();
     if (timers[0]) events.OnMainTimer();
     return true;
   }
-  void Unload() override {}
+  void Unload() override { unloaded = true; }
   void SetCaption(Label label, const std::string& text) override {
     if (label == Label::App) return void(appCaption = text);
     statusHistory.push_back(statusCaption = text);
@@ -430,7 +482,9 @@ class FakeWindow : public IWindow, public ISurface {
   std::string Caption(Label label) override { return label == Label::App ? appCaption : statusCaption; }
   void EnableTimer(Timer timer, bool enabled) override { timers[static_cast<int>(timer)] = enabled; }
   void SetMousePointer(MousePointer p) override { pointer = p; }
-  void Pump() override {}
+  void Pump() override {  // the user asks to close the window at the pump `closeAtPump`
+    if (++pumps == closeAtPump && events_ && events_->OnCloseRequest()) Unload();
+  }
   ISurface& StatusBox() override { return *this; }
   int Width() override { return 5592; }
   int Height() override { return 384; }
@@ -449,6 +503,9 @@ class FakeWindow : public IWindow, public ISurface {
   }
   void Refresh() override {}
   void Clear() override { navy.clear(); }
+
+ private:
+  IWindowEvents* events_ = nullptr;
 };
 
 // A whole machine: the updater in <tmp>\own, the temporary folder <tmp>\temp; a run of `product` installed in

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "download/GetFile.h"
+#include "download/DownloadStep.h"
 #include "download/GetHttpInfo.h"
 #include "fakes/Fakes.h"
+#include "window/UpdateForm.h"
 
 namespace tyx::test {
 
@@ -16,35 +18,93 @@ static uint8_t Get(Harness& h, int32_t expected, bool proxy = false) {
   return proxy ? GetFileViaProxy(h.session, dest, address, 8, expected) : GetFile(h.session, dest, address, 8, expected);
 }
 
-TEST(Download, ArrivesWholeOrNeverReplacesTheDestination) {
-  const std::string big(20000, 'x');
+// A package whose every byte tells where it lies.
+static std::string Package(size_t size, int seed = 0) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251 + seed) % 256);
+  return bytes;
+}
+
+// The side file as the download writes it.
+static std::string SideFile(const std::string& url, size_t total, const std::string& validator) {
+  return "TyxUpdate resume 1\r\n" + url + "\r\n" + std::to_string(total) + "\r\n" + validator + "\r\n";
+}
+
+TEST(Download, ArrivesWholeOrKeepsWhatCanBeResumed) {
+  const std::string pkg = Package(20000), other = Package(20000, 1), date = "Mon, 07 Dec 2026 10:00:00 GMT";
+  using Response = test::FakeInternet::Response;
   struct Case {
-    test::FakeInternet::Response response;  // status "": no connection
-    uint32_t writeLimit;
+    const char* name;
+    Response response;     // status "-": no host
+    std::string earlier;   // an earlier run's part (7000 bytes and the side file), or all of it, a link, another's
     uint8_t code;
-    const char* error;  // "": the body arrives
+    const char* error;     // "": the package arrives
+    std::string starts;    // where each request started: "-" the whole file, else its Range
+    size_t sent;           // body bytes the host sent
+    const char* shown = nullptr;  // a status line among those shown
+    bool kept = false;     // the part and its side file wait for the next run
+    uint32_t writeLimit = UINT32_MAX;
   } cases[] = {
-      {{"200", ""}, UINT32_MAX, 0, ""},
-      {{"200", std::string(100000, 'y')}, UINT32_MAX, 0, ""},
-      {{"404"}, UINT32_MAX, 2, ""},
-      {{"", "MSCF"}, UINT32_MAX, 3, "Server neodpověděl stavem HTTP"},
-      {{"500", "<html>"}, UINT32_MAX, 3, "Server odpověděl stavem HTTP 500"},
-      {{"200", big, "auto", "", 8192}, UINT32_MAX, 3, "Přenos souboru byl přerušen (chyba 12002)"},
-      {{"200", "MSCF part", "100000"}, UINT32_MAX, 3, "Soubor nebyl stažen celý (9 z 100000 bajtů)"},
-      {{"200", big}, 10000, 3, "selhal"},
-      {{"-"}, UINT32_MAX, 1, ""},
+      {"whole", {"200", pkg}, "", 0, "", "-", 20000},
+      {"empty", {"200", ""}, "", 0, "", "-", 0},
+      {"missing", {"404"}, "part", 2, "", "7000", 0},
+      {"no status", {"", "MSCF"}, "", 3, "Server neodpověděl stavem HTTP", "-", 0},
+      {"server error", {"500", "<html>"}, "part", 3, "Server odpověděl stavem HTTP 500", "7000", 0, nullptr, true},
+      {"no host", {"-"}, "", 1, "", "-", 0},
+      {"disk full", {"200", pkg}, "", 3, "Zápis do dočasného souboru", "-", 16384, nullptr, false, 10000},
+      {"too large", {"200", pkg, "1073741825"}, "", 3, "Soubor je větší než 1073741824 bajtů", "-", 0},
+      {"cut once", {"200", pkg, "auto", date, {8192}}, "", 0, "", "-,8192", 20000,
+       "Stažení souboru navazuje na staženou část (8192 z 20000 bajtů)"},
+      {"cut twice", {"200", pkg, "auto", date, {5000, 3000}}, "", 0, "", "-,5000,8000", 20000},
+      {"cut every time", {"200", pkg, "auto", date, {9, 0, 0, 0}, true}, "", 3,
+       "Soubor nebyl stažen celý (9 z 20000 bajtů)", "-,9,9,9", 9,
+       "Soubor nebyl stažen celý (9 z 20000 bajtů). Další pokus za 40 s.", true},
+      {"ranges ignored", {.body = pkg, .cuts = {8192}, .ranges = false}, "", 0, "", "-,8192", 28192,
+       "Server neposlal navazující část; stažení začíná znovu od začátku"},
+      {"wrong offset", {.body = pkg, .cuts = {8192}, .rangeFrom = 1}, "", 0, "", "-,8192,-", 28192,
+       "Server poslal jinou část souboru (bytes 1-19999/20000). Další pokus za 15 s."},
+      {"replaced", {.body = pkg, .cuts = {8192}, .replacedBy = other}, "", 0, "", "-,8192", 28192},
+      {"no validator", {"200", pkg, "auto", "", {8192}}, "", 0, "", "-,-", 28192},
+      {"weak etag", {.body = pkg, .cuts = {8192}, .etag = "W/\"4e20\""}, "", 0, "", "-,8192", 20000},
+      {"earlier run", {"200", pkg}, "part", 0, "", "7000", 13000},
+      {"earlier, whole", {"200", pkg}, "whole", 0, "", "-", 20000},
+      {"planted link", {"200", pkg}, "link", 0, "", "-", 20000},
+      {"other address", {"200", pkg}, "stranger", 0, "", "-", 20000},
   };
-  for (size_t i = 0; i < std::size(cases); ++i) {
-    const Case& c = cases[i];
+  for (const Case& c : cases) {
     test::Harness h;
     h.dir.Write("temp/update.cab", "older package");
+    h.dir.Write("app/victim", "untouched");
     if (c.response.status != "-") h.internet.responses[kUrl] = c.response;
+    if (!c.earlier.empty()) {
+      h.dir.Write("temp/update.cab.resume", SideFile(c.earlier == "stranger" ? kUrl + "x" : kUrl, 20000, date));
+      h.dir.Write("temp/update.cab.part", pkg.substr(0, c.earlier == "whole" ? 20000 : 7000));
+    }
+    if (c.earlier == "link") {
+      fs::remove(h.dir.Native("temp/update.cab.part"));
+      fs::create_symlink(h.dir.Native("app/victim"), h.dir.Native("temp/update.cab.part"));
+    }
     h.files.writeLimit = c.writeLimit;
-    EXPECT_EQ(Get(h, static_cast<int32_t>(c.response.body.size()), i == 1), c.code) << c.error;
-    EXPECT_NE(h.run.gLastError.find(c.error), std::string::npos) << h.run.gLastError;
-    EXPECT_EQ(h.dir.Read("temp/update.cab"), c.code ? "older package" : c.response.body) << c.error;
-    EXPECT_EQ(h.internet.openHandles + h.files.openFiles, 0) << c.error;
-    EXPECT_EQ(h.files.Files(h.run.gTempPath), (Lines{".keep", "update.cab"})) << c.error;  // no temporary file left
+    EXPECT_EQ(Get(h, static_cast<int32_t>(c.response.body.size()), c.code == 2), c.code) << c.name;
+    EXPECT_NE(h.run.gLastError.find(c.error), std::string::npos) << c.name << ": " << h.run.gLastError;
+    EXPECT_EQ(h.dir.Read("temp/update.cab"), c.code ? "older package" : h.internet.responses[kUrl].body) << c.name;
+    std::string starts;
+    for (const std::string& request : h.internet.headers) {
+      unsigned long from = 0;
+      starts += (starts.empty() ? "" : ",") +
+                (std::sscanf(request.c_str(), "Range: bytes=%lu-", &from) == 1 ? std::to_string(from) : "-");
+    }
+    EXPECT_EQ(starts, c.starts) << c.name;
+    EXPECT_EQ(h.internet.sent, c.sent) << c.name;
+    EXPECT_EQ(h.dir.Exists("temp/update.cab.part") && h.dir.Exists("temp/update.cab.resume"), c.kept) << c.name;
+    if (c.kept) {
+      EXPECT_EQ(h.dir.Read("temp/update.cab.part"), pkg.substr(0, c.sent + 7000 * !c.earlier.empty())) << c.name;
+    }
+    if (c.shown) {
+      EXPECT_EQ(std::count(h.window.statusHistory.begin(), h.window.statusHistory.end(), c.shown), 1) << c.name;
+    }
+    EXPECT_EQ(h.dir.Read("app/victim"), "untouched") << c.name;
+    EXPECT_EQ(h.internet.openHandles + h.files.openFiles, 0) << c.name;
     EXPECT_TRUE(h.window.navy.empty());  // the box is cleared at the end
   }
   test::Harness h;  // an unknown size shows the bytes
@@ -53,20 +113,44 @@ TEST(Download, ArrivesWholeOrNeverReplacesTheDestination) {
   EXPECT_EQ(h.window.texts[0], "8192");
 }
 
+TEST(Download, ClosingTheWindowStopsItAndTheNextRunGoesOn) {
+  const std::string pkg = Package(20000);
+  const struct {
+    int closeAtPump;  // the size query pumps once, each chunk twice, a pause every 50 ms
+    std::vector<size_t> cuts;
+  } cases[] = {{3, {}}, {5, {8192}}};
+  for (const auto& c : cases) {
+    test::Harness h;
+    h.internet.responses[kUrl] = {.body = pkg, .cuts = c.cuts};
+    h.session.form = {"1", "norva.tyx.invalid", "/tyx/norva/newverall/"};
+    h.window.closeAtPump = c.closeAtPump;
+    UpdateForm(h.session, WebUpdate).ShowMainForm();
+    EXPECT_TRUE(h.window.unloaded) << c.closeAtPump;
+    EXPECT_EQ(h.LogMessages().back(), "Stažení souboru zastaveno uživatelem (8192 z 20000 bajtů)");
+    EXPECT_EQ(h.dir.Read("temp/update.cab.part"), pkg.substr(0, 8192));
+
+    h.session.form = {"1", "norva.tyx.invalid", "/tyx/norva/newverall/"};  // the next run
+    EXPECT_TRUE(DownloadUpdate(h.session));
+    EXPECT_EQ(h.dir.Read("temp/update.cab"), pkg);
+    EXPECT_EQ(h.internet.sent, pkg.size());
+    EXPECT_EQ(h.files.Files(h.run.gTempPath), (Lines{".keep", "update.cab"}));
+  }
+}
+
 TEST(Download, SizeQueryGivesTheLengthOrTheReasonWhyNot) {
   const struct {
     std::string length;
     int32_t size;
     const char* why;  // nullptr: no log line
-    std::string range = "";
+    std::string range = "", status = "200";
   } cases[] = {{"auto", 1234, nullptr}, {"0", 0, nullptr}, {"", 7, "Type mismatch"}, {"2147483648", 7, "Overflow"},
                {"12abc", 7, "Type mismatch"}, {std::string(1024, '1'), 7, "Type mismatch"},
                {"1", 104857600, nullptr, "bytes 0-0/104857600"}, {"1", 0, nullptr, "bytes */0"},
-               {"1", 7, "Type mismatch", "bytes 0-0/*"}};
+               {"1", 7, "Type mismatch", "bytes 0-0/*"}, {"1", 7, "Type mismatch", "", "206"}};
   for (const auto& c : cases) {
     test::Harness h;
     auto& response = h.internet.responses["http://norva.tyx.invalid/tyx/norva/newverall/update.cab"];
-    response = {"200", std::string(1234, 'x'), c.length};
+    response = {c.status, std::string(1234, 'x'), c.length};
     response.contentRange = c.range;
     int32_t size = 7;
     std::string modified;

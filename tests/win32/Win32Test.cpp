@@ -106,6 +106,16 @@ TEST_F(Win32, FileSystemErrorsAreTheScriptingNumbers) {
   const std::string r = root;
   EXPECT_TRUE(files.IsReadOnly(r + "\\ro.tmp") && !files.IsReadOnly(r + "\\old.exe"));
   EXPECT_EQ(files.CreateForWrite(r + "\\old.exe"), 0u);  // a name taken is never written through
+  Put("part.tmp", "par");
+  int64_t size = 0;
+  uintptr_t part = files.OpenForAppend(r + "\\part.tmp", size);
+  uint32_t written = 0;
+  EXPECT_TRUE(part && size == 3 && files.Write(part, "t", 1, written));
+  files.Close(part);
+  EXPECT_EQ(Read("part.tmp"), "part");
+  ASSERT_TRUE(CreateHardLinkW(Wide(r + "\\twin.tmp").c_str(), Wide(r + "\\part.tmp").c_str(), nullptr));
+  for (const char* name : {"part.tmp", "twin.tmp", "none.tmp"})  // a part with a second name is another's file
+    EXPECT_EQ(files.OpenForAppend(r + "\\" + name, size), 0u) << name;
   {
     Win32FileSystem run, otherRun;  // their locks go with them
     EXPECT_EQ(run.TryLock(r + "\\TyxUpdate.lock"), IFileSystem::Lock::Held);

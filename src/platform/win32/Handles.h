@@ -23,6 +23,8 @@ class KernelHandle {
   }
   explicit operator bool() const { return h_ != nullptr; }
   HANDLE get() const { return h_; }
+  // Hands the handle to a caller that closes it itself.
+  HANDLE release() { return std::exchange(h_, nullptr); }
 
  private:
   HANDLE h_;

@@ -203,6 +203,19 @@ uintptr_t Win32FileSystem::CreateForWrite(const std::string& path) {
   return h == INVALID_HANDLE_VALUE ? 0 : reinterpret_cast<uintptr_t>(h);
 }
 
+uintptr_t Win32FileSystem::OpenForAppend(const std::string& path, int64_t& size) {
+  KernelHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  LARGE_INTEGER end{};
+  if (!file || !GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks != 1 ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
+      !SetFilePointerEx(file.get(), LARGE_INTEGER{}, &end, FILE_END))
+    return 0;
+  size = end.QuadPart;
+  return reinterpret_cast<uintptr_t>(file.release());
+}
+
 bool Win32FileSystem::Write(uintptr_t file, const char* data, uint32_t size, uint32_t& written) {
   DWORD n = 0;
   BOOL ok = WriteFile(reinterpret_cast<HANDLE>(file), data, size, &n, nullptr);

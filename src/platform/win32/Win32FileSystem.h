@@ -25,6 +25,7 @@ class Win32FileSystem : public IFileSystem {
   bool IsReadOnly(const std::string& path) override;
   void Flush(const std::string& path) override;
   uintptr_t CreateForWrite(const std::string& path) override;
+  uintptr_t OpenForAppend(const std::string& path, int64_t& size) override;
   bool Write(uintptr_t file, const char* data, uint32_t size, uint32_t& written) override;
   void Close(uintptr_t file) override;
   bool AppendBytes(const std::string& path, const std::string& bytes) override;

@@ -27,10 +27,15 @@ InternetHandle Win32Internet::Open(bool wide, const std::string& agent, uint32_t
                           flags));
 }
 
-InternetHandle Win32Internet::OpenUrl(bool wide, InternetHandle session, const std::string& url, uint32_t flags,
-                                      uintptr_t context) {
-  if (wide) return Of(InternetOpenUrlW(H(session), Wide(url).c_str(), nullptr, 0, flags, context));
-  return Of(InternetOpenUrlA(H(session), codePage_.ToAnsi(url).c_str(), nullptr, 0, flags, context));
+InternetHandle Win32Internet::OpenUrl(bool wide, InternetHandle session, const std::string& url,
+                                      const std::string& headers, uint32_t flags, uintptr_t context) {
+  if (wide) {
+    std::wstring h = Wide(headers);
+    return Of(InternetOpenUrlW(H(session), Wide(url).c_str(), headers.empty() ? nullptr : h.c_str(),
+                               static_cast<DWORD>(h.size()), flags, context));
+  }
+  return Of(InternetOpenUrlA(H(session), codePage_.ToAnsi(url).c_str(), headers.empty() ? nullptr : headers.c_str(),
+                             static_cast<DWORD>(headers.size()), flags, context));
 }
 
 bool Win32Internet::ReadFile(InternetHandle file, char* buffer, uint32_t size, uint32_t& read) {

@@ -9,8 +9,8 @@ class Win32Internet : public IInternet {
   explicit Win32Internet(ICodePage& codePage) : codePage_(codePage) {}
   InternetHandle Open(bool wide, const std::string& agent, uint32_t accessType, const std::string& proxy,
                       bool emptyProxy, uint32_t flags) override;
-  InternetHandle OpenUrl(bool wide, InternetHandle session, const std::string& url, uint32_t flags,
-                         uintptr_t context) override;
+  InternetHandle OpenUrl(bool wide, InternetHandle session, const std::string& url, const std::string& headers,
+                         uint32_t flags, uintptr_t context) override;
   bool ReadFile(InternetHandle file, char* buffer, uint32_t size, uint32_t& read) override;
   void CloseHandle(InternetHandle handle) override;
   InternetHandle Connect(InternetHandle session, const std::string& host, uint16_t port) override;
