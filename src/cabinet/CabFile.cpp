@@ -143,7 +143,7 @@ uint32_t CabFile::InfoFileInCabinet(const CabinetNotice& notice) {
     if (!EqualsNoCase(split.name, mFilter)) return FILEOP_SKIP;
     matched_ = true;
   }
-  cabFiles_.push_back(split.folder + split.name);
+  entries_.push_back({split.folder + split.name, notice.fileSize});
   return matched_ ? FILEOP_ABORT : FILEOP_SKIP;
 }
 

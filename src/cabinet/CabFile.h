@@ -12,6 +12,11 @@
 
 namespace tyx {
 
+struct CabEntry {
+  std::string name;  // with its folders, "\\" between them
+  uint32_t size = 0;
+};
+
 constexpr int32_t kNoCabNameError = static_cast<int32_t>(0x800407A4u);
 
 struct CabServices {
@@ -35,7 +40,7 @@ class CabFile {
   // empty); with a name it stops at the first match.
   bool GetInfo(const std::string& fileToInvestigate);
   std::string GetXML(const std::string& fileToInvestigate);
-  const std::vector<std::string>& Files() const { return cabFiles_; }
+  const std::vector<CabEntry>& Entries() const { return entries_; }
 
  private:
   enum class Operation { Count, Info, Extract, Xml };
@@ -50,7 +55,7 @@ class CabFile {
   CabServices services_;
   std::string mFilter, mOutputPath, mOutputFile, mXml;
   int32_t mCount = 0;
-  std::vector<std::string> cabFiles_;
+  std::vector<CabEntry> entries_;
   bool matched_ = false;
   std::optional<ErrorRecord> failure_;
 };

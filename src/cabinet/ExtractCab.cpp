@@ -4,13 +4,20 @@
 
 namespace tyx {
 
-void ExtractCab(CabServices services, const std::string& cabinet, const std::string& destination) {
+std::vector<CabEntry> ListCabinet(CabServices services, const std::string& cabinet) {
   CabFile cab(services);
   cab.CabName = cabinet;
   cab.GetInfo("");
-  for (const std::string& name : cab.Files())
-    if (!IsSafeEntryName(name)) throw ErrorRecord(123, "CabFile", Win32ErrorText(123));
-  cab.Extract("", destination, "");
+  return cab.Entries();
+}
+
+void ExtractCab(CabServices services, const std::string& cabinet, const std::string& destination,
+                const std::string& name) {
+  for (const CabEntry& entry : ListCabinet(services, cabinet))
+    if (!IsSafeEntryName(entry.name)) throw ErrorRecord(123, "CabFile", Win32ErrorText(123));
+  CabFile cab(services);
+  cab.CabName = cabinet;
+  cab.Extract(name, destination, "");
 }
 
 }  // namespace tyx

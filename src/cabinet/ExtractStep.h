@@ -6,8 +6,9 @@
 
 namespace tyx {
 
-// Unpacks gTempPath\update.cab, and a nested pack.cab, into the staging
-// folder. 0 on success, 1 on failure (shown, logged, kept in gLastError).
+// Unpacks gWorkPath\update.cab, and a nested pack.cab whose listing agrees
+// with the signed list, into the staging folder. 0 on success, 1 on failure
+// (shown, logged, kept in gLastError) or refusal.
 uint8_t ExtractUpdate(Session& session);
 
 }  // namespace tyx

@@ -10,23 +10,10 @@ namespace tyx {
 namespace {
 
 void RemovePartialPackage(Session& s) {
-  const std::string staged = s.run.gTempPath + "\\" + kPackage;
+  const std::string staged = s.run.gWorkPath + "\\" + kPackage;
   try {
     if (s.platform.files.FileExists(staged)) s.platform.files.DeleteFile(staged, true);
   } catch (const ErrorRecord&) {
-  }
-}
-
-// Update type 2 keeps a copy for the other installations; the update itself
-// does not depend on it.
-void ShareWithDataFolder(Session& s) {
-  const std::string staged = s.run.gTempPath + "\\" + kPackage;
-  try {
-    if (s.platform.files.FileExists(staged))
-      s.platform.files.CopyFile(staged, s.run.gDataPath + "\\" + kPackage, true);
-  } catch (const ErrorRecord& e) {
-    s.ShowStatus(std::string("Aktualizační soubor nelze uložit do adresáře s daty (") + e.Description() + ")");
-    s.Pump();
   }
 }
 
@@ -43,7 +30,7 @@ bool DownloadUpdate(Session& s) {
   GetHttpInfo(s, s.form.mHost, remote, size, lastModified);
   s.Pump();
 
-  const std::string destination = s.run.gTempPath + "\\" + kPackage;
+  const std::string destination = s.run.gWorkPath + "\\" + kPackage;
   s.window.SetCaption(Label::Status, "Stažení souboru");
   s.log.WriteLog(std::string("Stažení souboru ") + kPackage + " do " + destination);
   const std::string address = s.form.mHost + remote;
@@ -67,7 +54,6 @@ bool DownloadUpdate(Session& s) {
     return false;
   }
   s.ShowStatus("Stažení souborů dokončeno");
-  if (*s.form.mNewVerType == "2") ShareWithDataFolder(s);
   return true;
 }
 

@@ -17,7 +17,7 @@ void DeletePartialCopy(IFileSystem& files, const std::string& path) {
 }  // namespace
 
 bool CopyLocalPackage(Session& s) {
-  const std::string staged = s.run.gTempPath + "\\" + kPackage;
+  const std::string staged = s.run.gWorkPath + "\\" + kPackage;
   const std::string shared = s.run.gDataPath + "\\" + kPackage;
   IFileSystem& files = s.platform.files;
   try {

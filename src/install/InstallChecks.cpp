@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 #include "product/PackageFiles.h"
+#include "release/ReleaseInfo.h"
 
 namespace tyx {
 
@@ -10,7 +11,8 @@ std::optional<std::string> ReasonNotToInstall(Session& s) {
   // Update.log would take this run's lines with it; a file named OldVer
   // would stand where the backups go.
   for (const std::string& name : files.Files(s.run.gNewVerPath))
-    if (IsUpdaterRecordName(LowerCase(name)))
+    // Only a signature vouches for the record of the installed release.
+    if (IsUpdaterRecordName(LowerCase(name)) || (!s.run.signedList && EqualsNoCase(name, kReleaseFile)))
       return "Aktualizační soubor obsahuje nepřípustný soubor '" + name + "'. Aktualizace nebude provedena.";
   std::string probe;
   uintptr_t file = 0;

@@ -1,5 +1,6 @@
 #include "install/InstallUpdate.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -8,6 +9,7 @@
 #include "install/InstallChecks.h"
 #include "install/Journal.h"
 #include "install/RestorePreviousVersion.h"
+#include "package/PackageCheck.h"
 #include "platform/ErrorRecord.h"
 #include "platform/Text.h"
 #include "product/EditionBuilds.h"
@@ -21,6 +23,7 @@ using Kind = Journal::Kind;
 
 constexpr int32_t kFileNotFound = 53;
 constexpr int32_t kFileExists = 58;
+constexpr int32_t kInvalidData = 13;
 // Lines put on the disk at once, ahead of their changes: one flush each
 // instead of one per file.
 constexpr size_t kRecordBatch = 100;
@@ -41,7 +44,7 @@ class Installation {
     journal_.emplace(files_, backup_);
     s_.ShowStatus("Kopírování souborů...");
     s_.Pump();
-    list_ = files_.Files(s_.run.gNewVerPath);
+    list_ = StagedFiles();
     size_t toInstall = 0;
     for (const std::string& name : list_)
       if (!IsPackageFile(LowerCase(name))) ++toInstall;
@@ -79,6 +82,30 @@ class Installation {
   }
 
  private:
+  // What was checked: the signed list's files (in name order, as Windows
+  // lists a folder); an unsigned package has no list to hold the folder to.
+  std::vector<std::string> StagedFiles() {
+    if (!s_.run.signedList) return files_.Files(s_.run.gNewVerPath);
+    std::vector<std::string> names;
+    for (const PackageFile& f : s_.run.signedList->files)
+      if (f.name.find('\\') == std::string::npos) {
+        names.push_back(f.name);
+        listed_[LowerCase(f.name)] = &f;
+      }
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return LowerCase(a) < LowerCase(b); });
+    return names;
+  }
+
+  // A signed file is checked again as it lands: the staging folder is the
+  // updater's, but a file must not change between the check and the copy.
+  void CopyChecked(const std::string& source, const std::string& target, bool overwrite) {
+    files_.CopyFile(source, target, overwrite);
+    auto listed = listed_.find(LowerCase(source.substr(s_.run.gNewVerPath.size() + 1)));
+    if (listed != listed_.end() && !MatchesList(s_.platform.crypto, target, *listed->second))
+      throw ErrorRecord(kInvalidData, "InstallUpdate", "Soubor " + listed->second->name + " neodpovídá podpisu aktualizace");
+  }
+
   void ListApplicationFolder() {
     // One listing instead of a look per file: under Wine each look for a
     // file that is not there scans the whole folder.
@@ -151,7 +178,7 @@ class Installation {
         }
       } else {
         try {
-          files_.CopyFile(source, target, false);
+          CopyChecked(source, target, false);
           written_[lower] = name;
           return;
         } catch (const ErrorRecord& e) {
@@ -161,7 +188,7 @@ class Installation {
         }
       }
     }
-    files_.CopyFile(source, target, true);
+    CopyChecked(source, target, true);
     written_[lower] = name;
   }
 
@@ -235,7 +262,8 @@ class Installation {
   IFileSystem& files_;
   const std::string& app_;
   std::string backup_;
-  std::vector<std::string> list_;  // the staging folder's files
+  std::vector<std::string> list_;  // the staging folder's files to install
+  std::map<std::string, const PackageFile*> listed_;  // their lines in the signed list, by lower-case name
   std::optional<Journal> journal_;
   std::set<std::string> present_;         // lower-case names in the application folder before its changes
   std::map<std::string, Journal::Entry> recorded_;  // by lower-case name: its last line in the record

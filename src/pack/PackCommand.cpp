@@ -1,10 +1,14 @@
 #include "pack/PackCommand.h"
 
 #include "cabinet/ExtractCab.h"
+#include "package/CabinetListing.h"
 #include "package/PackageCheck.h"
 #include "package/PackageInf.h"
 #include "pack/PackRules.h"
 #include "platform/ErrorRecord.h"
+#include "platform/Text.h"
+#include "product/PackageFiles.h"
+#include "release/ReleaseInfo.h"
 
 namespace tyx {
 namespace {
@@ -12,35 +16,48 @@ namespace {
 const char kHelp[] =
     "TyxPack - balíčky aktualizací TyxUpdate\r\n"
     "\r\n"
-    "  TyxPack build --product PRODUKT --key KLIC.pem [--pack SLOZKA] [--data] [--out SOUBOR] SLOZKA\r\n"
+    "  TyxPack build --product PRODUKT --release CISLO --key KLIC.pem [--channel release|beta]\r\n"
+    "                [--pack SLOZKA] [--data] [--out SOUBOR] SLOZKA\r\n"
     "      Vytvoří update.cab (nebo SOUBOR) ze souborů SLOZKY, s pack.cab a pack.lst ze souborů složky\r\n"
     "      --pack, a podepíše jej soukromým klíčem RSA (PEM). Balíček musí obsahovat sestavení XP i V\r\n"
     "      produktu (Norva, NorvaPro, NorvaLite, Talvik, TalvikPro, Bremo) a jen názvy, které\r\n"
-    "      aktualizace přijme. Datové soubory qendata.mdb a tyxdata.mdb jen s --data.\r\n"
+    "      aktualizace přijme. Datové soubory qendata.mdb a tyxdata.mdb jen s --data. Podepsaný\r\n"
+    "      TyxRelease.inf uvádí produkt, kanál (release nebo beta) a vydání CISLO (1 až 999999999);\r\n"
+    "      aktualizace nepřijme vydání nižší, než jaké je nainstalováno.\r\n"
+    "  TyxPack reissue --release CISLO --key KLIC.pem [--out SOUBOR] BALICEK\r\n"
+    "      Vydá obsah ověřeného BALICKU znovu pod vyšším vydáním CISLO, pro týž produkt a kanál:\r\n"
+    "      tak se stahuje vadné vydání (zveřejněte předchozí balíček znovu).\r\n"
     "  TyxPack verify SOUBOR\r\n"
     "      Rozbalí balíček a ověří jej jako aktualizace: podpis klíčem zabudovaným v programu,\r\n"
-    "      velikost a SHA-256 každého souboru, žádný soubor navíc.\r\n"
+    "      velikost a SHA-256 každého souboru, žádný soubor navíc, produkt, kanál a vydání.\r\n"
     "  TyxPack --help\r\n"
     "\r\n"
     "Návratový kód: 0 hotovo, 1 balíček odmítnut, 2 chybné parametry.\r\n";
 
 struct Options {
-  std::string product, key, pack, out = "update.cab", folder;
+  std::string key, pack, out = "update.cab", folder;
+  ReleaseInfo release{"", kReleaseChannel, 0};
   bool data = false;
 };
 
-bool ParseBuild(const std::vector<std::string>& a, Options& o) {
+// The command's options; `build` takes them all, `reissue` a package and
+// only --release, --key and --out.
+bool ParseOptions(const std::vector<std::string>& a, Options& o) {
+  const bool build = a[0] == "build";
   for (size_t i = 1; i < a.size(); ++i) {
     const bool value = i + 1 < a.size();
-    if (a[i] == "--data") o.data = true;
-    else if (a[i] == "--product" && value) o.product = a[++i];
+    if (a[i] == "--data" && build) o.data = true;
+    else if (a[i] == "--product" && value && build) o.release.product = a[++i];
+    else if (a[i] == "--channel" && value && build) o.release.channel = a[++i];
+    else if (a[i] == "--release" && value) o.release.number = ParseReleaseNumber(a[++i]).value_or(0);
     else if (a[i] == "--key" && value) o.key = a[++i];
-    else if (a[i] == "--pack" && value) o.pack = a[++i];
+    else if (a[i] == "--pack" && value && build) o.pack = a[++i];
     else if (a[i] == "--out" && value) o.out = a[++i];
     else if (o.folder.empty() && a[i].rfind("--", 0) != 0) o.folder = a[i];
     else return false;
   }
-  return !o.product.empty() && !o.key.empty() && !o.folder.empty();
+  const bool channel = o.release.channel == kReleaseChannel || o.release.channel == kBetaChannel;
+  return (!build || !o.release.product.empty()) && channel && o.release.number && !o.key.empty() && !o.folder.empty();
 }
 
 // A fresh folder below the temporary folder, removed when it goes.
@@ -63,26 +80,53 @@ class WorkFolder {
   std::string path_;
 };
 
-int Verify(PackServices& s, const std::string& cabinet, std::string& out) {
-  WorkFolder work(s.files);
+// The package unpacked into `top` and checked as the updater checks it: its
+// release, and the names that came from pack.cab.
+bool Unpack(PackServices& s, const std::string& cabinet, const std::string& top, ReleaseInfo& release,
+            std::vector<std::string>& nested, std::string& out) {
   CabServices cab{s.cabinet, s.files, s.codePage, s.system};
+  std::vector<CabEntry> entries;
   try {
-    ExtractCab(cab, cabinet, work.path());
-    if (s.files.FileExists(work.path() + "\\pack.cab")) {
-      ExtractCab(cab, work.path() + "\\pack.cab", work.path());
-      s.files.DeleteFile(work.path() + "\\pack.cab", true);
-      s.files.DeleteFile(work.path() + "\\pack.lst", true);
+    entries = ListCabinet(cab, cabinet);
+    ExtractCab(cab, cabinet, top);
+    if (s.files.FileExists(top + "\\" + kNestedPackage)) {
+      for (CabEntry& entry : ListCabinet(cab, top + "\\" + kNestedPackage)) {
+        if (!EqualsNoCase(entry.name, kNestedList)) nested.push_back(entry.name);
+        entries.push_back(std::move(entry));
+      }
+      ExtractCab(cab, top + "\\" + kNestedPackage, top);
+      s.files.DeleteFile(top + "\\" + kNestedPackage, true);
+      s.files.DeleteFile(top + "\\" + kNestedList, true);
     }
   } catch (const ErrorRecord& e) {
     out += "Balíček " + cabinet + " nelze rozbalit (" + e.Description() + ").\r\n";
-    return 1;
+    return false;
   }
-  const std::string refusal = CheckPackage(s.files, s.crypto, work.path());
+  std::string refusal = "Aktualizační soubor není podepsán výrobcem. Aktualizace nebude provedena.";
+  PackageInf inf;
+  if (s.files.FileExists(top + "\\" + kPackageInfo)) refusal = ReadSignedList(s.files, s.crypto, top + "\\" + kPackageInfo, inf);
+  if (refusal.empty()) refusal = CheckCabinetListing(inf, entries);
+  if (refusal.empty()) refusal = CheckPackageFiles(s.files, s.crypto, top, inf);
+  std::optional<ReleaseInfo> named;
+  if (refusal.empty() && s.files.FileExists(top + "\\" + kReleaseFile))
+    named = ParseReleaseInfo(s.files.ReadFile(top + "\\" + kReleaseFile, 4096));
+  if (refusal.empty() && !named) refusal = "Aktualizační soubor neuvádí produkt, kanál a vydání. Aktualizace nebude provedena.";
   if (!refusal.empty()) {
     out += "Balíček " + cabinet + " odmítnut: " + refusal + "\r\n";
-    return 1;
+    return false;
   }
+  release = *named;
+  return true;
+}
+
+int Verify(PackServices& s, const std::string& cabinet, std::string& out) {
+  WorkFolder work(s.files);
+  ReleaseInfo release;
+  std::vector<std::string> nested;
+  if (!Unpack(s, cabinet, work.path(), release, nested, out)) return 1;
   out += "Balíček " + cabinet + " je podepsán a úplný; aktualizace jej přijme.\r\n";
+  out += "Vydání " + std::to_string(release.number) + " produktu " + release.product + " (kanál " + release.channel +
+         ").\r\n";
   return 0;
 }
 
@@ -108,7 +152,7 @@ Entries EntriesOf(PackServices& s, const std::string& folder, const std::vector<
 }
 
 int Build(PackServices& s, const Options& o, std::string& out) {
-  PackRequest request{o.product, {}, {}, o.data};
+  PackRequest request{o.release.product, {}, {}, o.data};
   for (auto [folder, names] : {std::pair{&o.folder, &request.files}, std::pair{&o.pack, &request.packFiles}}) {
     if (folder->empty()) continue;
     if (!s.files.FolderExists(*folder)) {
@@ -127,16 +171,20 @@ int Build(PackServices& s, const Options& o, std::string& out) {
   for (const std::string& r : refusals) out += "Chyba: " + r + "\r\n";
   if (!refusals.empty()) return 1;
 
+  WorkFolder work(s.files);
+  s.files.AppendBytes(work.path() + "\\" + kReleaseFile, ComposeReleaseInfo(o.release));
   std::vector<PackageFile> list;
-  if (!Digest(s, o.folder, request.files, list, out) || !Digest(s, o.pack, request.packFiles, list, out)) return 1;
+  if (!Digest(s, work.path(), {kReleaseFile}, list, out) || !Digest(s, o.folder, request.files, list, out) ||
+      !Digest(s, o.pack, request.packFiles, list, out))
+    return 1;
   const std::string signedPart = ComposeFileList(list);
   std::string signature, error;
   if (!s.tools.Sign(o.key, signedPart, signature, error)) {
     out += "Podepsání klíčem " + o.key + " selhalo (" + error + ").\r\n";
     return 1;
   }
-  WorkFolder work(s.files);
-  Entries entries = EntriesOf(s, o.folder, request.files);
+  Entries entries = EntriesOf(s, work.path(), {kReleaseFile});
+  for (auto& entry : EntriesOf(s, o.folder, request.files)) entries.push_back(std::move(entry));
   s.files.AppendBytes(work.path() + "\\update.inf", signedPart + SignatureLine(signature));
   entries.emplace_back("update.inf", work.path() + "\\update.inf");
   if (!o.pack.empty()) {
@@ -154,10 +202,36 @@ int Build(PackServices& s, const Options& o, std::string& out) {
     out += "Zápis " + o.out + " selhal (" + error + ").\r\n";
     return 1;
   }
-  out += "Balíček " + o.out + " pro " + o.product + ": " + std::to_string(request.files.size()) + " souborů" +
+  out += "Balíček " + o.out + " pro " + o.release.product + ": " + std::to_string(request.files.size()) + " souborů" +
          (o.pack.empty() ? "" : " a pack.cab s " + std::to_string(request.packFiles.size()) + " soubory") +
          ", podepsán klíčem " + o.key + ".\r\n";
-  return Verify(s, o.out, out);
+  if (Verify(s, o.out, out) == 0) return 0;
+  s.files.DeleteFile(o.out, true);  // nobody may publish what the updater would refuse
+  return 1;
+}
+
+// The content of a checked package again, under a higher release number.
+int Reissue(PackServices& s, Options o, std::string& out) {
+  WorkFolder work(s.files);
+  const std::string top = work.path() + "\\top", nested = work.path() + "\\pack";
+  s.files.CreateFolder(top);
+  s.files.CreateFolder(nested);
+  ReleaseInfo old;
+  std::vector<std::string> nestedNames;
+  if (!Unpack(s, o.folder, top, old, nestedNames, out)) return 1;
+  if (o.release.number <= old.number) {
+    out += "Vydání " + std::to_string(o.release.number) + " není vyšší než vydání " + std::to_string(old.number) +
+           " balíčku " + o.folder + ".\r\n";
+    return 1;
+  }
+  s.files.DeleteFile(top + "\\" + kPackageInfo, true);
+  s.files.DeleteFile(top + "\\" + kReleaseFile, true);
+  for (const std::string& name : nestedNames) s.files.MoveFile(top + "\\" + name, nested + "\\" + name);
+  o.release = {old.product, old.channel, o.release.number};
+  o.data = true;  // the data files it holds were shipped before
+  o.folder = top;
+  o.pack = nestedNames.empty() ? "" : nested;
+  return Build(s, o, out);
 }
 
 }  // namespace
@@ -166,7 +240,8 @@ int RunTyxPack(const std::vector<std::string>& a, PackServices& s, std::string& 
   Options options;
   try {
     if (a.size() == 2 && a[0] == "verify") return Verify(s, a[1], out);
-    if (!a.empty() && a[0] == "build" && ParseBuild(a, options)) return Build(s, options, out);
+    if (!a.empty() && a[0] == "build" && ParseOptions(a, options)) return Build(s, options, out);
+    if (!a.empty() && a[0] == "reissue" && ParseOptions(a, options)) return Reissue(s, options, out);
   } catch (const ErrorRecord& e) {
     out += "Chyba: " + e.Description() + "\r\n";
     return 1;

@@ -7,6 +7,7 @@
 #include "product/Catalogue.h"
 #include "product/EditionBuilds.h"
 #include "product/PackageFiles.h"
+#include "release/ReleaseInfo.h"
 
 namespace tyx {
 namespace {
@@ -36,6 +37,8 @@ void CheckPackRequest(const PackRequest& r, ICodePage& codePage, std::vector<std
         refusals.push_back("Název souboru " + name + " je delší než " + std::to_string(kMaxNameLength) + " znaků.");
       if (IsPackageFile(lower))
         refusals.push_back("Soubor " + name + " je vyhrazen balíčku a aktualizace by jej neinstalovala.");
+      if (EqualsNoCase(name, kReleaseFile))
+        refusals.push_back("Soubor " + name + " zapisuje TyxPack sám podle --product, --channel a --release.");
       if (IsUpdaterRecordName(lower))
         refusals.push_back("Soubor " + name + " by stál místo záznamu aktualizace (Update.log, OldVer); aktualizace "
                            "takový balíček odmítne.");

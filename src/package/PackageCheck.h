@@ -1,15 +1,21 @@
 #pragma once
 #include <string>
 
+#include "package/PackageInf.h"
 #include "platform/Crypto.h"
 #include "platform/FileSystem.h"
 
 namespace tyx {
 
-// Whether the unpacked package in the folder comes from the maker: update.inf
-// signed under a built-in key, and the folder holding exactly the files it
-// lists, each with its size and hash. Empty when it passes (or carries no
-// update.inf and the build allows that), else the reason in words.
-std::string CheckPackage(IFileSystem& files, ICrypto& crypto, const std::string& folder);
+// Whether a package comes from the maker. Each answer is empty when it does,
+// else the refusal in words.
+
+// update.inf at `path`, well formed and signed under a built-in key.
+std::string ReadSignedList(IFileSystem& files, ICrypto& crypto, const std::string& path, PackageInf& inf);
+// The folder holds exactly the listed files (update.inf aside), each with its
+// size and hash.
+std::string CheckPackageFiles(IFileSystem& files, ICrypto& crypto, const std::string& folder, const PackageInf& inf);
+// A file as it lies on the disk now against its line in the list.
+bool MatchesList(ICrypto& crypto, const std::string& path, const PackageFile& listed);
 
 }  // namespace tyx

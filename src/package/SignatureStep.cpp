@@ -1,16 +1,15 @@
 #include "package/SignatureStep.h"
 
 #include "package/PackageCheck.h"
+#include "package/Refusal.h"
 
 namespace tyx {
 
 bool CheckSignature(Session& s) {
-  const std::string refusal = CheckPackage(s.platform.files, s.platform.crypto, s.run.gNewVerPath);
-  if (refusal.empty()) return true;
-  s.window.SetCaption(Label::Status, refusal);
-  s.log.WriteLog("CL - " + refusal);
-  s.Pump();
-  return false;
+  if (!s.run.signedList) return true;
+  const std::string refusal =
+      CheckPackageFiles(s.platform.files, s.platform.crypto, s.run.gNewVerPath, *s.run.signedList);
+  return refusal.empty() || RefusePackage(s, refusal);
 }
 
 }  // namespace tyx

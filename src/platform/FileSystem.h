@@ -24,6 +24,9 @@ class IFileSystem {
   virtual void CopyFile(const std::string& source, const std::string& destination, bool overwrite) = 0;
   // Fails with "File already exists" when the destination exists.
   virtual void MoveFile(const std::string& source, const std::string& destination) = 0;
+  // Renames the file over the destination in the same folder: whoever opens
+  // the destination finds the old file or the new one, never a part.
+  virtual void ReplaceFile(const std::string& source, const std::string& destination) = 0;
   // Names of the files directly in the folder, in the order the file system gives.
   virtual std::vector<std::string> Files(const std::string& folder) = 0;
   // Names of the folders directly in it, links not included.

@@ -16,9 +16,6 @@ class ISystem {
   virtual ~ISystem() = default;
   // GetVersionExA with an OSVERSIONINFOA of size 148; false when the call fails.
   virtual bool GetVersionEx(uint32_t& platformId, uint32_t& majorVersion) = 0;
-  // GetLongPathNameA into a buffer of `bufferChars`; returns its answer and
-  // fills `longPath` only when the answer fits.
-  virtual uint32_t GetLongPathName(const std::string& path, uint32_t bufferChars, std::string& longPath) = 0;
   virtual LocalTime Now() = 0;
   virtual std::string ShortDate(const LocalTime& t) = 0;
   virtual std::string LongTime(const LocalTime& t) = 0;

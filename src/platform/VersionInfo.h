@@ -10,7 +10,5 @@ bool IsWinNT5(ISystem& system);
 // Windows NT 6.x and every later version: a program that declares
 // compatibility with Windows 10 is told 10.0 there, which must still count.
 bool IsWinNT6(ISystem& system);
-// The long form of an existing path, else the empty text.
-std::string GetLongPath(ISystem& system, const std::string& path);
 
 }  // namespace tyx

@@ -1,6 +1,9 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "package/PackageInf.h"
 
 namespace tyx {
 
@@ -15,8 +18,11 @@ struct Run {
   std::string gProduct;
   std::string gRegKey;
   std::string gRegSubKey;   // "\" & gAppPath with "/" for "\"
-  std::string gTempPath;    // long form of the temporary folder
-  std::string gNewVerPath;  // the staging folder
+  // OldVer below the application folder: whoever may replace the application,
+  // and only they, can write there, also when the updater runs elevated.
+  std::string gWorkPath;    // update.cab as it is checked and installed
+  std::string gNewVerPath;  // the staging folder, below gWorkPath
+  std::optional<PackageInf> signedList;  // update.inf, once its signature was verified
   bool gUpdated = false;
   bool gProxy = false;
   std::string gProxyAdr;

@@ -16,6 +16,7 @@ bool PrepareStagingFolder(IFileSystem& files, UpdateLog& log, const Run& run) {
       for (const std::string& name : files.Folders(run.gNewVerPath))
         files.DeleteFolder(run.gNewVerPath + "\\" + name, true);
     } else {
+      if (!files.FolderExists(run.gWorkPath)) files.CreateFolder(run.gWorkPath);
       files.CreateFolder(run.gNewVerPath);
     }
     return true;

@@ -2,7 +2,6 @@
 
 #include "platform/RegistryAccess.h"
 #include "platform/Text.h"
-#include "platform/VersionInfo.h"
 #include "startup/CommandLine.h"
 #include "startup/Identify.h"
 
@@ -19,11 +18,8 @@ std::optional<Run> StartUp(Platform& platform, UpdateLog& log) {
   if (!IdentifyProduct(platform.files, registry, log, run)) return std::nullopt;
 
   run.gRegSubKey = "\\" + ReplaceAll(run.gAppPath, "\\", "/");
-  const std::string temp = platform.files.TemporaryFolder();
-  run.gTempPath = GetLongPath(platform.system, temp);
-  // Without a long form the staging folder would land in the drive's root.
-  if (run.gTempPath.empty()) run.gTempPath = temp;
-  run.gNewVerPath = run.gTempPath + "\\TyxNewVer";
+  run.gWorkPath = run.gAppPath + "\\OldVer";
+  run.gNewVerPath = run.gWorkPath + "\\TyxNewVer";
   run.gUpdated = false;
   return run;
 }

@@ -4,12 +4,15 @@
 #include "cabinet/VerifyStep.h"
 #include "download/DownloadStep.h"
 #include "download/LocalPackage.h"
+#include "download/SharePackage.h"
 #include "download/SourceDecision.h"
 #include "install/FinishRun.h"
 #include "install/InstallUpdate.h"
 #include "install/RecoverInstallation.h"
 #include "log/UpdateLog.h"
+#include "package/PackageListStep.h"
 #include "package/SignatureStep.h"
+#include "release/ReleaseCheck.h"
 #include "startup/RunLocks.h"
 #include "startup/StagingFolder.h"
 #include "startup/StartUp.h"
@@ -40,14 +43,21 @@ void UpdateProduct(Session& s) {
 }
 
 void LocalUpdate(Session& s) {
-  if (CopyLocalPackage(s) && ExtractUpdate(s) == 0 && CheckSignature(s) && VerifyUpdate(s)) InstallUpdate(s);
+  if (CopyLocalPackage(s) && UnpackAndCheck(s)) InstallUpdate(s);
   s.window.EnableTimer(Timer::End, true);
 }
 
 void WebUpdate(Session& s) {
   if (!DownloadUpdate(s)) return;
-  if (ExtractUpdate(s) == 0 && CheckSignature(s)) InstallUpdate(s);
+  if (UnpackAndCheck(s)) {
+    SharePackage(s);
+    InstallUpdate(s);
+  }
   s.window.EnableTimer(Timer::End, true);
+}
+
+bool UnpackAndCheck(Session& s) {
+  return CheckPackageList(s) && CheckRelease(s) && ExtractUpdate(s) == 0 && CheckSignature(s) && VerifyUpdate(s);
 }
 
 }  // namespace tyx

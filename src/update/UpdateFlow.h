@@ -11,11 +11,15 @@ int Main(Platform& platform, IWindow& window);
 
 // The main timer's one tick: the source decision, then the local or the web path.
 void UpdateProduct(Session& session);
-// The package from the data folder: extracted, verified, installed; the
-// window closes in every case.
+// The package from the data folder: checked, installed; the window closes in
+// every case.
 void LocalUpdate(Session& session);
-// The package from mHost and mPath: downloaded, extracted, installed; after a
-// failed download the window stays open with the message.
+// The package from mHost and mPath: downloaded, checked, shared (update type
+// 2), installed; after a failed download the window stays open with the message.
 void WebUpdate(Session& session);
+// The package in gWorkPath unpacked into the staging folder, and all that the
+// installation needs proven: the maker's signature, this product's release,
+// its edition build.
+bool UnpackAndCheck(Session& session);
 
 }  // namespace tyx

@@ -106,6 +106,11 @@ class StdFileSystem : public IFileSystem {
     fs::rename(NativePath(source), NativePath(destination));
     if (auto f = unflushed_.extract(NativePath(source))) unflushed_[NativePath(destination)] = f.mapped();
   }
+  void ReplaceFile(const std::string& source, const std::string& destination) override {
+    Step();
+    if (Locked(destination)) Fail(70, "Permission denied");
+    fs::rename(NativePath(source), NativePath(destination));
+  }
   void Flush(const std::string& path) override {
     Step();
     if (!fs::is_regular_file(NativePath(path))) Fail(53, "File not found");
@@ -257,12 +262,6 @@ class FakeOs : public IRegistry, public ISystem, public ICodePage, public IProce
     majorVersion = major;
     return major != 0;
   }
-  uint32_t GetLongPathName(const std::string& path, uint32_t bufferChars, std::string& longPath) override {
-    std::string result = longForms.count(path) ? longForms[path] : fs::exists(NativePath(path)) ? path : "";
-    if (result.empty() || result.size() >= bufferChars) return result.empty() ? 0 : result.size() + 1;
-    longPath = result;
-    return static_cast<uint32_t>(result.size());
-  }
   LocalTime Now() override { return now; }
   std::string ShortDate(const LocalTime& t) override {
     return std::to_string(t.day) + "." + std::to_string(t.month) + "." + std::to_string(t.year);
@@ -307,7 +306,6 @@ class FakeOs : public IRegistry, public ISystem, public ICodePage, public IProce
   int openKeys = 0;
   uint32_t platformId = 2, major = 6, ticks = 1000;
   LocalTime now{2026, 12, 7, 14, 5, 9};
-  std::map<std::string, std::string> longForms;  // short -> long; others are their own if they exist
   std::string commandLine, ownFolder;
   bool lockFree = true;
   std::vector<Box> boxes;
@@ -526,8 +524,9 @@ struct Harness {
   explicit Harness(const std::string& product = "Norva")
       : run{.gCmdLine = "x", .gDataPath = dir.Path("data"), .gAppPath = dir.Path("app"), .cApp = product + ".exe",
             .gProduct = product, .gRegKey = "Software\\Tyx\\" + product, .gRegSubKey = "\\app",
-            .gTempPath = dir.Path("temp"), .gNewVerPath = dir.Path("temp\\TyxNewVer")} {
+            .gWorkPath = dir.Path("app\\OldVer"), .gNewVerPath = dir.Path("app\\OldVer\\TyxNewVer")} {
     for (const char* f : {"own/TyxUpdate.exe", "temp/.keep", "app/.keep", "data/.keep"}) dir.Write(f, "");
+    fs::create_directories(dir.Native("app/OldVer"));  // made by the run lock
     os.ownFolder = dir.Path("own");
     os.Values(Key());
   }

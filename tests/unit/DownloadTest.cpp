@@ -14,7 +14,7 @@ const std::string kUrl = "https://norva.tyx.invalid/tyx/norva/newverall/update.c
 
 // Fetches kUrl into the temporary folder, through the proxy or not.
 static uint8_t Get(Harness& h, int32_t expected, bool proxy = false) {
-  const std::string dest = h.run.gTempPath + "\\update.cab", address = kUrl.substr(8);
+  const std::string dest = h.run.gWorkPath + "\\update.cab", address = kUrl.substr(8);
   return proxy ? GetFileViaProxy(h.session, dest, address, 8, expected) : GetFile(h.session, dest, address, 8, expected);
 }
 
@@ -73,21 +73,21 @@ TEST(Download, ArrivesWholeOrKeepsWhatCanBeResumed) {
   };
   for (const Case& c : cases) {
     test::Harness h;
-    h.dir.Write("temp/update.cab", "older package");
+    h.dir.Write("app/OldVer/update.cab", "older package");
     h.dir.Write("app/victim", "untouched");
     if (c.response.status != "-") h.internet.responses[kUrl] = c.response;
     if (!c.earlier.empty()) {
-      h.dir.Write("temp/update.cab.resume", SideFile(c.earlier == "stranger" ? kUrl + "x" : kUrl, 20000, date));
-      h.dir.Write("temp/update.cab.part", pkg.substr(0, c.earlier == "whole" ? 20000 : 7000));
+      h.dir.Write("app/OldVer/update.cab.resume", SideFile(c.earlier == "stranger" ? kUrl + "x" : kUrl, 20000, date));
+      h.dir.Write("app/OldVer/update.cab.part", pkg.substr(0, c.earlier == "whole" ? 20000 : 7000));
     }
     if (c.earlier == "link") {
-      fs::remove(h.dir.Native("temp/update.cab.part"));
-      fs::create_symlink(h.dir.Native("app/victim"), h.dir.Native("temp/update.cab.part"));
+      fs::remove(h.dir.Native("app/OldVer/update.cab.part"));
+      fs::create_symlink(h.dir.Native("app/victim"), h.dir.Native("app/OldVer/update.cab.part"));
     }
     h.files.writeLimit = c.writeLimit;
     EXPECT_EQ(Get(h, static_cast<int32_t>(c.response.body.size()), c.code == 2), c.code) << c.name;
     EXPECT_NE(h.run.gLastError.find(c.error), std::string::npos) << c.name << ": " << h.run.gLastError;
-    EXPECT_EQ(h.dir.Read("temp/update.cab"), c.code ? "older package" : h.internet.responses[kUrl].body) << c.name;
+    EXPECT_EQ(h.dir.Read("app/OldVer/update.cab"), c.code ? "older package" : h.internet.responses[kUrl].body) << c.name;
     std::string starts;
     for (const std::string& request : h.internet.headers) {
       unsigned long from = 0;
@@ -96,9 +96,9 @@ TEST(Download, ArrivesWholeOrKeepsWhatCanBeResumed) {
     }
     EXPECT_EQ(starts, c.starts) << c.name;
     EXPECT_EQ(h.internet.sent, c.sent) << c.name;
-    EXPECT_EQ(h.dir.Exists("temp/update.cab.part") && h.dir.Exists("temp/update.cab.resume"), c.kept) << c.name;
+    EXPECT_EQ(h.dir.Exists("app/OldVer/update.cab.part") && h.dir.Exists("app/OldVer/update.cab.resume"), c.kept) << c.name;
     if (c.kept) {
-      EXPECT_EQ(h.dir.Read("temp/update.cab.part"), pkg.substr(0, c.sent + 7000 * !c.earlier.empty())) << c.name;
+      EXPECT_EQ(h.dir.Read("app/OldVer/update.cab.part"), pkg.substr(0, c.sent + 7000 * !c.earlier.empty())) << c.name;
     }
     if (c.shown) {
       EXPECT_EQ(std::count(h.window.statusHistory.begin(), h.window.statusHistory.end(), c.shown), 1) << c.name;
@@ -127,13 +127,13 @@ TEST(Download, ClosingTheWindowStopsItAndTheNextRunGoesOn) {
     UpdateForm(h.session, WebUpdate).ShowMainForm();
     EXPECT_TRUE(h.window.unloaded) << c.closeAtPump;
     EXPECT_EQ(h.LogMessages().back(), "Stažení souboru zastaveno uživatelem (8192 z 20000 bajtů)");
-    EXPECT_EQ(h.dir.Read("temp/update.cab.part"), pkg.substr(0, 8192));
+    EXPECT_EQ(h.dir.Read("app/OldVer/update.cab.part"), pkg.substr(0, 8192));
 
     h.session.form = {"1", "norva.tyx.invalid", "/tyx/norva/newverall/"};  // the next run
     EXPECT_TRUE(DownloadUpdate(h.session));
-    EXPECT_EQ(h.dir.Read("temp/update.cab"), pkg);
+    EXPECT_EQ(h.dir.Read("app/OldVer/update.cab"), pkg);
     EXPECT_EQ(h.internet.sent, pkg.size());
-    EXPECT_EQ(h.files.Files(h.run.gTempPath), (Lines{".keep", "update.cab"}));
+    EXPECT_EQ(h.files.Files(h.run.gWorkPath), (Lines{"update.cab"}));
   }
 }
 
@@ -162,33 +162,36 @@ TEST(Download, SizeQueryGivesTheLengthOrTheReasonWhyNot) {
   }
 }
 
-TEST(DownloadStep, OnlyTypeTwoSharesThePackageOnlyAfterSuccessAndAFailureKeepsTheWindowOpen) {
+TEST(DownloadStep, OnlyTypeTwoSharesOnlyACheckedPackageAndAFailureKeepsTheWindowOpen) {
   const struct {
     const char *type, *status;
-    bool locked;
-    const char *shared, *status_line;  // the data folder's package afterwards, the last status line
-  } cases[] = {{"1", "200", false, "older", "Stažení souborů dokončeno"},
-               {"2", "500", false, "older", "Server odpověděl stavem HTTP 500\t3"},
-               {"2", "200", false, "MSCF new", "Stažení souborů dokončeno"},
-               {"2", "200", true, "older", "Aktualizační soubor nelze uložit do adresáře s daty (Permission denied)"},
-               {"1", nullptr, false, "older", "Nelze navázat připojení k internetu"}};
+    bool valid, locked;
+    const char *shared, *status_line;  // the data folder's package afterwards, a status line
+  } cases[] = {{"1", "200", true, false, "older", "Aktualizace provedena"},
+               {"2", "500", true, false, "older", "Server odpověděl stavem HTTP 500\t3"},
+               {"2", "200", true, false, "MSCF new", "Aktualizace provedena"},
+               {"2", "200", false, false, "older", "Chyba při rozbalování souborů!  (The system cannot find the file specified.)"},
+               {"2", "200", true, true, "older", "Aktualizační soubor nelze uložit do adresáře s daty (Permission denied)"},
+               {"1", nullptr, true, false, "older", "Nelze navázat připojení k internetu"}};
   for (const auto& c : cases) {
     test::Harness h;
     if (c.status) h.internet.responses[kUrl] = {c.status, "MSCF new"};
     h.dir.Write("data/update.cab", "older");
-    h.dir.Write("temp/update.cab", "older package");
+    h.dir.Write("app/OldVer/update.cab", "older package");
     if (c.locked) h.files.locked.push_back(h.run.gDataPath + "\\update.cab");
+    if (c.valid) h.cabinet.cabinets[h.run.gWorkPath + "\\update.cab"] = {{"NorvaV.exe", "V"}};
     h.session.form = {c.type, "norva.tyx.invalid", "/tyx/norva/newverall/"};
     WebUpdate(h.session);
     EXPECT_EQ(h.dir.Read("data/update.cab"), c.shared) << c.type << c.status_line;
     EXPECT_EQ(std::count(h.window.statusHistory.begin(), h.window.statusHistory.end(), c.status_line), 1);
     EXPECT_EQ(h.window.timers[1], c.status && *c.status == '2');  // extraction fails, the window closes all the same
-    EXPECT_EQ(h.dir.Exists("temp/update.cab"), c.status && *c.status == '2');
+    EXPECT_EQ(h.dir.Exists("app/OldVer/update.cab"), c.status && *c.status == '2');
+    EXPECT_FALSE(h.files.Files(h.run.gDataPath).size() > 2) << "a copy left under a temporary name";
     if (!c.status) {
       EXPECT_EQ(h.LogMessages(), (Lines{"Výpočet velikosti souboru update.cab",
                                         "Doména norva.tyx.invalid, cesta /tyx/norva/newverall/update.cab",
                                         "Velikost souboru nebyla zjištěna. ()",
-                                        "Stažení souboru update.cab do " + h.run.gTempPath + "\\update.cab",
+                                        "Stažení souboru update.cab do " + h.run.gWorkPath + "\\update.cab",
                                         "Nelze navázat připojení k internetu"}));
     }
   }
@@ -233,7 +236,7 @@ TEST(SourceDecision, TypeProxyChannelAndTheLocalPackage) {
     EXPECT_EQ(log, (Lines{"Typ aktualizace: 0", shown}));
     EXPECT_EQ(h.window.statusCaption, shown);
     EXPECT_TRUE(h.window.timers[1]);
-    EXPECT_FALSE(h.dir.Exists("temp/update.cab"));  // neither a stale package nor a partial copy survives
+    EXPECT_FALSE(h.dir.Exists("app/OldVer/update.cab"));  // neither a stale package nor a partial copy survives
   }
 }
 

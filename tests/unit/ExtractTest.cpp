@@ -29,7 +29,7 @@ TEST(Extract, Cases) {
   };
   for (const auto& c : cases) {
     test::Harness h;
-    h.Cabinet("temp/update.cab", c.package);
+    h.Cabinet("app/OldVer/update.cab", c.package);
     if (!c.pack.empty()) h.cabinet.cabinets[h.run.gNewVerPath + "\\pack.cab"] = c.pack;
     EXPECT_EQ(ExtractUpdate(h.session), *c.error ? 1 : 0) << c.what;
     EXPECT_EQ(h.run.gLastError, c.error) << c.what;
@@ -37,7 +37,7 @@ TEST(Extract, Cases) {
     if (h.files.FolderExists(h.run.gNewVerPath)) {
       EXPECT_EQ(h.files.Files(h.run.gNewVerPath), c.staged) << c.what;
     }
-    Lines log = {"Extrahuji soubory z " + h.run.gTempPath + "\\update.cab do  " + h.run.gNewVerPath};
+    Lines log = {"Extrahuji soubory z " + h.run.gWorkPath + "\\update.cab do  " + h.run.gNewVerPath};
     if (std::string(c.what) == "nested")
       log.push_back("Extrahuji soubory z " + h.run.gNewVerPath + "\\pack.cab do  " + h.run.gNewVerPath);
     log.push_back(*c.error ? "Chyba při rozbalování souborů!  (" + std::string(c.error) + ")"
@@ -137,7 +137,7 @@ TEST(Verify, TheBuildForThisWindowsMustBeThere) {
     test::Harness h(c.product);
     h.os.platformId = c.platform;
     h.os.major = c.major;
-    for (const std::string& b : c.builds) h.dir.Write("temp/TyxNewVer/" + b, "");
+    for (const std::string& b : c.builds) h.dir.Write("app/OldVer/TyxNewVer/" + b, "");
     EXPECT_EQ(VerifyUpdate(h.session), c.passes) << c.product << " " << c.major;
     if (c.passes) continue;
     EXPECT_EQ(h.LogMessages(), Lines{"CL - Aktualizační soubor neobsahuje požadované soubory."});

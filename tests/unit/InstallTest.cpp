@@ -46,10 +46,10 @@ TEST(Install, Cases) {
        {{"Norva.exe", "V"}}, {{"Norva.exe", "old exe"}, {"qendata.mdb", "user's data"}}, {}},
       {"the updater's log", "Norva.exe", 6, {{"Norva.exe", "old"}}, {{"NorvaV.exe", "V"}, {"Update.log", "x"}},
        "Aktualizační soubor obsahuje nepřípustný soubor 'Update.log'. Aktualizace nebude provedena.",
-       {{"Norva.exe", "old"}, {"OldVer", "-"}}, {}, {}},
+       {{"Norva.exe", "old"}, {"OldVer/261207140509", "-"}}, {}, {}},
       {"the backup root", "Norva.exe", 6, {{"Norva.exe", "old"}}, {{"NorvaV.exe", "V"}, {"OLDVER", "x"}},
        "Aktualizační soubor obsahuje nepřípustný soubor 'OLDVER'. Aktualizace nebude provedena.",
-       {{"Norva.exe", "old"}, {"OldVer", "-"}}, {}, {}},
+       {{"Norva.exe", "old"}, {"OldVer/261207140509", "-"}}, {}, {}},
       {"package files only", "Norva.exe", 6, {}, {{"update.inf", "x"}, {"pack.cab", "p"}}, kDone,
        {{"update.inf", "-"}}, {}, {"Kopírování souborů...", "Zálohování datového souboru", kDone}},
   };
@@ -59,7 +59,7 @@ TEST(Install, Cases) {
     h.os.major = c.major;
     h.os.windows["NorvaMon"] = 501;
     for (auto& [name, content] : c.installed) h.dir.Write("app/" + name, content);
-    for (auto& [name, content] : c.staged) h.dir.Write("temp/TyxNewVer/" + name, content);
+    for (auto& [name, content] : c.staged) h.dir.Write("app/OldVer/TyxNewVer/" + name, content);
     InstallUpdate(h.session);
     EXPECT_EQ(h.window.statusCaption, c.status) << c.what;
     EXPECT_EQ(h.run.gUpdated, c.status == kDone) << c.what;
@@ -74,7 +74,7 @@ TEST(Install, Cases) {
       EXPECT_EQ(log, c.logTail) << c.what;
     }
     if (c.status == kDone) {
-      EXPECT_FALSE(h.dir.Exists("temp/TyxNewVer")) << c.what;
+      EXPECT_FALSE(h.dir.Exists("app/OldVer/TyxNewVer")) << c.what;
     } else {
       EXPECT_EQ(h.LogMessages().size() == 1, c.status.find("nepřípustný") != std::string::npos) << c.what;
     }
@@ -96,7 +96,7 @@ TEST(Install, FailuresBeforeAndAfterTheFolderIsComplete) {
     h.os.windows["NorvaMon"] = 501;
     h.os.onQuit = [&] { h.dir.Write("app/settings.ini", "user's settings"); };
     for (const char* name : {"Norva.exe", "b.dll", "qendata.mdb"}) h.dir.Write(std::string("app/") + name, "old");
-    for (const char* name : {"NorvaV.exe", "b.dll", "settings.ini"}) h.dir.Write(std::string("temp/TyxNewVer/") + name, "new");
+    for (const char* name : {"NorvaV.exe", "b.dll", "settings.ini"}) h.dir.Write(std::string("app/OldVer/TyxNewVer/") + name, "new");
     h.files.locked.push_back(late ? h.dir.Path("app/OldVer/261207140509/qendata.mdb") : h.run.gAppPath + "\\b.dll");
     InstallUpdate(h.session);
     EXPECT_EQ(h.window.statusCaption, "Chyba při aktualizaci!  (Permission denied)");

@@ -90,7 +90,7 @@ TEST(Recovery, APowerCutAtEveryStepLeavesOneWholeVersion) {
   auto install = [&](Harness& h, int cutAt, bool vanish) {  // true when the power went
     h.run.cApp = "kasa.exe";
     for (auto& [name, content] : old) h.dir.Write("app/" + name, content);
-    for (auto& [name, content] : staged) h.dir.Write("temp/TyxNewVer/" + name, content);
+    for (auto& [name, content] : staged) h.dir.Write("app/OldVer/TyxNewVer/" + name, content);
     h.files.cutAt = cutAt;
     h.files.newFilesVanish = vanish;
     try {

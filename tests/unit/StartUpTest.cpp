@@ -65,7 +65,6 @@ TEST(StartUp, IdentifiesTheProductByProbeOrRegistry) {
     if (!c.exe.empty()) h.os.SetText("Software\\Tyx\\", base + "/exe", c.exe);
     if (c.typ) h.os.SetText("Software\\Tyx\\", base + "/typ", c.typ);
     if (!c.emptyCommandLine) h.os.commandLine = h.dir.Path("data") + "," + h.dir.Path("app") + ",whatever.exe";
-    else h.os.longForms[h.dir.Path("temp")] = "";  // a temporary folder without a long form is taken as it is
     auto run = StartUp(h.platform, h.log);
     EXPECT_EQ(run ? run->gProduct + run->cApp : "", c.product + c.app);
     for (std::string& line : c.log) {
@@ -77,7 +76,7 @@ TEST(StartUp, IdentifiesTheProductByProbeOrRegistry) {
     if (c.emptyCommandLine) {  // the run's folders and key
       EXPECT_EQ(run->gRegKey + run->gRegSubKey, "Software\\Tyx\\TalvikPro\\" + base);
       EXPECT_EQ(run->gDataPath, h.dir.Path("own"));
-      EXPECT_EQ(run->gNewVerPath, h.dir.Path("temp") + "\\TyxNewVer");
+      EXPECT_EQ(run->gNewVerPath, h.dir.Path("own") + "\\OldVer\\TyxNewVer");
     }
   }
 }
@@ -85,7 +84,7 @@ TEST(StartUp, IdentifiesTheProductByProbeOrRegistry) {
 TEST(StartUp, AnotherRunningUpdateIsWaitedForThenLeftAlone) {
   test::Harness h;
   h.dir.Write("app/Bremo.exe", "");
-  h.dir.Write("temp/TyxNewVer/update.cab", "the other run's package");
+  h.dir.Write("app/OldVer/TyxNewVer/update.cab", "the other run's package");
   h.os.commandLine = h.dir.Path("data") + "," + h.dir.Path("app") + ",Bremo.exe";
   h.files.busy.insert(h.dir.Path("app\\OldVer\\TyxUpdate.lock"));  // a run of another machine
   EXPECT_EQ(Main(h.platform, h.window), 0);
@@ -97,31 +96,27 @@ TEST(StartUp, AnotherRunningUpdateIsWaitedForThenLeftAlone) {
   h.os.lockFree = false;  // one of this user's
   EXPECT_EQ(Main(h.platform, h.window), 0);
   EXPECT_EQ(h.LogMessages().back(), "Jiná aktualizace právě probíhá. Aktualizace nebude provedena.");
-  EXPECT_EQ(h.dir.Read("temp/TyxNewVer/update.cab"), "the other run's package");
+  EXPECT_EQ(h.dir.Read("app/OldVer/TyxNewVer/update.cab"), "the other run's package");
   EXPECT_EQ(h.os.started, Lines(2, h.dir.Path("app") + "\\Bremo.exe|"));
 }
 
 TEST(Staging, IsEmptiedWholeAndStopsAtAFileInUse) {
   test::Harness h;
-  std::filesystem::remove_all(h.dir.Native("temp/TyxNewVer"));
+  std::filesystem::remove_all(h.dir.Native("app/OldVer/TyxNewVer"));
   EXPECT_TRUE(PrepareStagingFolder(h.files, h.log, h.run));  // created
-  h.dir.Write("temp/TyxNewVer/old.exe", "x");
-  h.dir.Write("temp/TyxNewVer/sub/deeper/left.txt", "x");  // would fail the next signed package's check
+  h.dir.Write("app/OldVer/TyxNewVer/old.exe", "x");
+  h.dir.Write("app/OldVer/TyxNewVer/sub/deeper/left.txt", "x");  // would fail the next signed package's check
   EXPECT_TRUE(PrepareStagingFolder(h.files, h.log, h.run));  // links planted there: the end-to-end runs
-  EXPECT_TRUE(std::filesystem::is_empty(h.dir.Native("temp/TyxNewVer")) && h.dir.Exists("app/.keep"));
-  h.dir.Write("temp/TyxNewVer/busy.dll", "x");
+  EXPECT_TRUE(std::filesystem::is_empty(h.dir.Native("app/OldVer/TyxNewVer")) && h.dir.Exists("app/.keep"));
+  h.dir.Write("app/OldVer/TyxNewVer/busy.dll", "x");
   h.files.locked.push_back(h.run.gNewVerPath + "\\busy.dll");
   EXPECT_FALSE(PrepareStagingFolder(h.files, h.log, h.run));
   EXPECT_EQ(h.LogMessages(), Lines{"Adresář " + h.run.gNewVerPath + " nelze připravit pro aktualizaci (Permission "
                                                                      "denied). Aktualizace nebude provedena."});
 }
 
-TEST(System, LongPathAndTheLog) {  // Windows' version: the rows of Verify and Install
+TEST(System, TheLog) {  // Windows' version: the rows of Verify and Install
   test::Harness h;
-  const std::string deep = "C:\\" + std::string(300, 'd');
-  h.os.longForms = {{"C:\\PROGRA~1", "C:\\Program Files"}, {"C:\\DEEP~1", deep}};
-  EXPECT_EQ(GetLongPath(h.os, "C:\\PROGRA~1") + GetLongPath(h.os, h.dir.Path("missing")), "C:\\Program Files");
-  EXPECT_EQ(GetLongPath(h.os, "C:\\DEEP~1"), deep);
   int pumps = 0;
   h.log.SetPump([&] { ++pumps; });
   h.log.WriteLog("První řádek");

@@ -122,6 +122,10 @@ void Win32FileSystem::MoveFile(const std::string& source, const std::string& des
   if (!MoveFileW(Wide(source).c_str(), Wide(destination).c_str())) ThrowLastError();
 }
 
+void Win32FileSystem::ReplaceFile(const std::string& source, const std::string& destination) {
+  if (!MoveFileExW(Wide(source).c_str(), Wide(destination).c_str(), MOVEFILE_REPLACE_EXISTING)) ThrowLastError();
+}
+
 std::vector<std::string> Win32FileSystem::Files(const std::string& folder) {
   if (!FolderExists(folder)) throw FsoError(ERROR_PATH_NOT_FOUND, "");
   std::vector<std::string> names;

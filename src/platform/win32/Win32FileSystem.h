@@ -16,6 +16,7 @@ class Win32FileSystem : public IFileSystem {
   void DeleteFolder(const std::string& path, bool force) override;
   void CopyFile(const std::string& source, const std::string& destination, bool overwrite) override;
   void MoveFile(const std::string& source, const std::string& destination) override;
+  void ReplaceFile(const std::string& source, const std::string& destination) override;
   std::vector<std::string> Files(const std::string& folder) override;
   std::vector<std::string> Folders(const std::string& folder) override;
   void RemoveLinks(const std::string& folder) override;

@@ -33,13 +33,6 @@ bool Win32System::GetVersionEx(uint32_t& platformId, uint32_t& majorVersion) {
   return true;
 }
 
-uint32_t Win32System::GetLongPathName(const std::string& path, uint32_t bufferChars, std::string& longPath) {
-  std::vector<char> buffer(bufferChars, '\0');
-  DWORD n = GetLongPathNameA(codePage_.ToAnsi(path).c_str(), buffer.data(), bufferChars);
-  longPath = n > 0 && n < bufferChars ? codePage_.FromAnsi(std::string(buffer.data(), n)) : std::string();
-  return n;
-}
-
 LocalTime Win32System::Now() {
   SYSTEMTIME st;
   GetLocalTime(&st);

@@ -8,7 +8,6 @@ class Win32System : public ISystem {
  public:
   explicit Win32System(ICodePage& codePage) : codePage_(codePage) {}
   bool GetVersionEx(uint32_t& platformId, uint32_t& majorVersion) override;
-  uint32_t GetLongPathName(const std::string& path, uint32_t bufferChars, std::string& longPath) override;
   LocalTime Now() override;
   std::string ShortDate(const LocalTime& t) override;
   std::string LongTime(const LocalTime& t) override;
