@@ -15,6 +15,7 @@
 #undef MoveFile
 #undef MessageBox
 #undef GetLongPathName
+#undef ReplaceFile
 #undef GetVersionEx
 #undef GetTempPath
 #undef CreateWindow
