@@ -1,15 +1,20 @@
 """Packages built and signed by TyxPack.exe under Wine, fed to TyxUpdate.exe."""
+import concurrent.futures
+import contextlib
+import glob
 import os
 import shutil
 import subprocess
 import tempfile
 
 import wine
-from tyx_e2e import BUILD, EMULATED, UPDATER, WineTestCase, make_package, marker_of, read, release, win, write
+from tyx_e2e import (BUILD, EMULATED, UPDATER, WineTestCase, make_package, marker_of, read, release, stub, wait_until,
+                      win, write)
 
 KEYS = os.environ.get("TYX_KEYS", "")
 UPDATERS = os.path.dirname(UPDATER)  # the build under test; TyxPack is the x86_64 one, not emulated
 REFUSED = " Aktualizace nebude provedena."
+DONE = "Aktualizace provedena"
 
 
 def tyxpack(*args):
@@ -27,71 +32,134 @@ def repack(cabinet, change):
     make_package(cabinet, files)
 
 
-# name, signing key (None: unsigned), change after signing, updater build, the log line that ends it
+def signed_by(key, inf):
+    """update.inf with its list signed again by another key."""
+    listed = inf[:inf.index(b"signature ")]
+    signature = subprocess.run(["openssl", "dgst", "-sha256", "-sign", os.path.join(KEYS, f"{key}.pem")],
+                               input=listed, capture_output=True, check=True).stdout
+    return listed + b"signature " + signature.hex().encode() + b"\r\n"
+
+
+def opened(path):
+    """Whether a process has the file open."""
+    for link in glob.glob("/proc/[0-9]*/fd/*"):
+        with contextlib.suppress(OSError):
+            if os.readlink(link) == path:
+                return True
+    return False
+
+
+def plant_while_hashing(inst):
+    """Writes evil.dll into the staging folder once the signed check has listed it and hashes the large big.bin."""
+    big = os.path.realpath(inst.work("TyxNewVer", "big.bin"))
+    wait_until(lambda: any(line.startswith("Soubory aktualizace extrahov") for line in inst.log()), 600, 0.01)
+    wait_until(lambda: opened(big), 60, 0.001)
+    write(inst.work("TyxNewVer", "evil.dll"), b"evil")
+
+
+# name, TyxPack's options (None: an unsigned package), change after signing, updater build, the release installed
+# before, what runs beside the update, the log line that ends it
 UPDATES = [
-    ("signed", "test", None, "TyxUpdate", "Aktualizace provedena"),
-    ("signed, signatures required", "test", None, "TyxUpdateSignedOnly", "Aktualizace provedena"),
-    ("changed file", "test", lambda files: files.update({"helper.dll": b"evil"}), "TyxUpdate",
+    ("signed", {}, None, "TyxUpdate", None, None, DONE),
+    ("signed, signatures required", {}, None, "TyxUpdateSignedOnly", None, None, DONE),
+    ("reissued over its release", {"number": 5, "reissue": 6}, None, "TyxUpdate", 5, None, DONE),
+    ("file added while checked", {"files": {"big.bin": bytes(256 << 20)}}, None, "TyxUpdate", None,
+     plant_while_hashing, DONE),
+    ("changed file", {}, lambda files: files.update({"helper.dll": b"evil"}), "TyxUpdate", None, None,
      "CL - Soubor helper.dll neodpovídá podpisu aktualizace." + REFUSED),
-    ("added file", "test", lambda files: files.update({"evil.dll": b"x"}), "TyxUpdate",
+    ("added file", {}, lambda files: files.update({"evil.dll": bytes(1 << 20)}), "TyxUpdate", None, None,
      "CL - Soubor evil.dll není v podepsaném seznamu aktualizace." + REFUSED),
-    ("removed file", "test", lambda files: files.pop("readme.txt"), "TyxUpdate",
+    ("removed file", {}, lambda files: files.pop("readme.txt"), "TyxUpdate", None, None,
      "CL - V aktualizaci chybí podepsaný soubor readme.txt." + REFUSED),
-    ("wrong key", "other", None, "TyxUpdate", "CL - Podpis aktualizačního souboru je neplatný." + REFUSED),
-    ("unsigned, signatures required", None, None, "TyxUpdateSignedOnly",
+    ("wrong key", {}, lambda files: files.update({"update.inf": signed_by("other", files["update.inf"])}),
+     "TyxUpdate", None, None, "CL - Podpis aktualizačního souboru je neplatný." + REFUSED),
+    ("unsigned, signatures required", None, None, "TyxUpdateSignedOnly", None, None,
      "CL - Aktualizační soubor není podepsán výrobcem." + REFUSED),
+    ("unsigned after signed", None, None, "TyxUpdate", 5, None,
+     "CL - Aktualizační soubor není podepsán výrobcem a nainstalováno je podepsané vydání 5." + REFUSED),
+    ("older release", {"number": 4}, None, "TyxUpdate", 5, None,
+     "CL - Aktualizační soubor obsahuje vydání 4, starší než nainstalované vydání 5." + REFUSED),
+    ("beta on the release channel", {"channel": "beta"}, None, "TyxUpdate", None, None,
+     "CL - Aktualizační soubor je určen pro kanál beta, ne pro release." + REFUSED),
+    ("another product", {"product": "Talvik"}, None, "TyxUpdate", None, None,
+     "CL - Aktualizační soubor je určen pro produkt Talvik, ne pro Norva." + REFUSED),
 ]
 
-# name, extra files, extra arguments, exit code, a line of the output
+# name, TyxPack's options, exit code, a line of the output (the package is written only with exit code 0)
 PACKS = [
-    ("no V build", {"NorvaV.exe": None}, [], 1, "Chyba: Chybí soubor NorvaV.exe (sestavení pro Windows Vista a novější)."),
-    ("data file", {"qendata.mdb": b"db"}, [], 1, "Chyba: Datový soubor qendata.mdb by při aktualizaci přepsal"),
-    ("data file asked for", {"qendata.mdb": b"db"}, ["--data"], 0, "Upozornění: Datový soubor qendata.mdb"),
-    ("package file", {"update.inf": b"x"}, [], 1, "Chyba: Soubor update.inf je vyhrazen balíčku"),
-    ("updater's log", {"Update.log": b"x"}, [], 1, "Chyba: Soubor Update.log by stál místo záznamu"),
-    ("unknown product", {}, ["--product", "Norwa"], 1, "Chyba: Neznámý produkt 'Norwa'; známé jsou Norva, NorvaPro"),
-    ("name twice", {"helper.dll": b"twice"}, [], 1, "Chyba: Soubor helper.dll je v balíčku dvakrát."),
+    ("no V build", {"files": {"NorvaV.exe": None}}, 1,
+     "Chyba: Chybí soubor NorvaV.exe (sestavení pro Windows Vista a novější)."),
+    ("data file", {"files": {"qendata.mdb": b"db"}}, 1, "Chyba: Datový soubor qendata.mdb by při aktualizaci"),
+    ("data file asked for", {"files": {"qendata.mdb": b"db"}, "extra": ["--data"]}, 0,
+     "Upozornění: Datový soubor qendata.mdb"),
+    ("package file", {"files": {"update.inf": b"x"}}, 1, "Chyba: Soubor update.inf je vyhrazen balíčku"),
+    ("updater's log", {"files": {"Update.log": b"x"}}, 1, "Chyba: Soubor Update.log by stál místo záznamu"),
+    ("unknown product", {"extra": ["--product", "Norwa"]}, 1, "Chyba: Neznámý produkt 'Norwa'; známé jsou Norva"),
+    ("name twice", {"files": {"helper.dll": b"twice"}}, 1, "Chyba: Soubor helper.dll je v balíčku dvakrát."),
+    ("untrusted key", {"key": "other"}, 1, "odmítnut: Podpis aktualizačního souboru je neplatný."),
+    ("reissued", {"number": 5, "reissue": 6}, 0, "Vydání 6 produktu Norva (kanál release)."),
+    ("reissued as older", {"number": 5, "reissue": 4}, 1, "Vydání 4 není vyšší než vydání 5 balíčku"),
 ]
 
 
-def pack(root, key="test", files=None, extra=(), out=None):
-    """TyxPack's update.cab (`out`, else in `root`) of a Norva release with `files` changed (None: left out) and a
-    pack.cab of helper.dll: (exit code, output)."""
-    for name, content in dict(release("Norva"), **(files or {})).items():
+def pack(root, key="test", files=None, extra=(), out=None, product="Norva", channel="release", number=7,
+         reissue=None):
+    """TyxPack's update.cab (`out`, else in `root`) of release `number` of `product` with `files` changed (None: left
+    out) and a pack.cab of helper.dll; given `reissue`, that package issued again under this number: (exit code,
+    output)."""
+    for name, content in dict(release(product), **(files or {})).items():
         if content is not None:
             write(os.path.join(root, "release", name), content)
     write(os.path.join(root, "pack", "helper.dll"), b"dll")
-    return tyxpack("build", "--product", "Norva", "--key", win(os.path.join(KEYS, f"{key}.pem")), "--pack",
-                   win(os.path.join(root, "pack")), "--out", win(out or os.path.join(root, "update.cab")), *extra,
-                   win(os.path.join(root, "release")))
+    key, out = win(os.path.join(KEYS, f"{key}.pem")), out or os.path.join(root, "update.cab")
+    built = os.path.join(root, "built.cab") if reissue else out
+    code, output = tyxpack("build", "--product", product, "--release", str(number), "--channel", channel, "--key", key,
+                           "--pack", win(os.path.join(root, "pack")), "--out", win(built), *extra,
+                           win(os.path.join(root, "release")))
+    return tyxpack("reissue", "--release", str(reissue), "--key", key, "--out", win(out), win(built)) \
+        if reissue and code == 0 else (code, output)
 
 
 class SignedPackages(WineTestCase):
     def test_updates(self):
-        kinds = ("signed", "changed file", "unsigned, signatures required")  # valid, tampered, required
-        for name, key, change, program, last in [u for u in UPDATES if not EMULATED or u[0] in kinds]:
+        kinds = ("signed", "changed file", "unsigned, signatures required", "older release")
+        for name, options, change, program, before, meanwhile, last in [u for u in UPDATES
+                                                                         if not EMULATED or u[0] in kinds]:
             with self.subTest(name):
                 inst = self.prepare("signed-" + name.replace(" ", "-").replace(",", ""), "Norva", {"NEWVERTYPE": "0"})
                 shutil.copy(os.path.join(UPDATERS, program + ".exe"), os.path.join(inst.own, "TyxUpdate.exe"))
                 package = os.path.join(inst.data, "update.cab")
-                if key:
-                    code, out = pack(inst.root, key, out=package)
-                    self.assertEqual(code, 0 if key == "test" else 1, out)
-                else:
+                if before:  # installed by an update, its release record with it
+                    self.assertEqual(pack(inst.root, number=before, out=package,
+                                          files={"NorvaV.exe": stub(b"before")})[0], 0)
+                    inst.run()
+                    self.assertEqual(inst.log()[-1], DONE)
+                seen = len(inst.log())
+                if options is None:
                     make_package(package, release("Norva"))
+                else:
+                    code, out = pack(inst.root, out=package, **options)
+                    self.assertEqual(code, 0, out)
                 if change:
                     repack(package, change)
-                inst.run()
-                log = inst.log()
+                with concurrent.futures.ThreadPoolExecutor(1) as pool:
+                    beside = pool.submit(meanwhile or (lambda inst: None), inst)
+                    inst.run()
+                    beside.result()
+                log = inst.log()[seen:]
                 self.assertIn(last, log)
-                installed = last == "Aktualizace provedena"
-                self.assertEqual(marker_of(inst.read("Norva.exe")), b"V" if installed else b"old")
+                installed = last == DONE
+                self.assertEqual(marker_of(inst.read("Norva.exe")), b"V" if installed else b"before" if before else
+                                 b"old")
                 self.assertEqual("Kopírování souborů..." in log, installed)
+                self.assertNotIn("evil.dll", inst.files())
+                if not any(line.startswith("Extrahuji soubory") for line in log):  # refused before unpacking the rest
+                    self.assertLessEqual(set(os.listdir(inst.work("TyxNewVer"))), {"update.inf", "TyxRelease.inf"})
 
     def test_tyxpack_refusals_verify_and_help(self):
-        for name, files, extra, code, line in PACKS:
+        for name, options, code, line in PACKS:
             with self.subTest(name), tempfile.TemporaryDirectory(dir=wine.WORK) as root:
-                got, out = pack(root, files=files, extra=extra)
+                got, out = pack(root, **options)
                 self.assertEqual(got, code, out)
                 self.assertIn(line, out)
                 self.assertEqual(os.path.exists(os.path.join(root, "update.cab")), code == 0)
