@@ -6,7 +6,7 @@ import unittest
 import webhost
 
 import wine
-from tyx_e2e import (BUILD, EMULATED, USER_TEMP, WineTestCase, background, make_package, marker_of, read, release,
+from tyx_e2e import (BUILD, EMULATED, WineTestCase, background, make_package, marker_of, read, release,
                      stub, wait_until, write)
 from test_signed_packages import REFUSED, pack, repack
 from webhost import NORVA, PROXY_LOG, served, servers
@@ -14,7 +14,6 @@ from webhost import NORVA, PROXY_LOG, served, servers
 DONE = "Aktualizace provedena"
 KIB, MIB = 1024, 1024 * 1024
 BREMO_PATH = "/tyx/bremo/newver/update.cab"
-PART = os.path.join(USER_TEMP, "update.cab.part")
 
 
 def setUpModule():
@@ -50,14 +49,26 @@ class WebUpdate(WineTestCase):
                     self.assertIn("InternetOpen('Norva', 3, 127.0.0.1:8888, vbNullString, 0)", log)
                     self.assertIn(f"CONNECT {NORVA}:443", read(PROXY_LOG).decode(errors="replace"))
 
-    def test_signed_package_changed_on_the_host_is_refused(self):
-        inst = self.prepare("web-signed", "Norva", {"NEWVERTYPE": "1"})
-        package = served("/tyx/norva/newverall/update.cab")
-        self.assertEqual(pack(inst.root, out=package)[0], 0)
-        repack(package, lambda files: files.update({"NorvaV.exe": stub(b"evil")}))
-        inst.run()
-        self.assertIn("CL - Soubor NorvaV.exe neodpovídá podpisu aktualizace." + REFUSED, inst.log())
-        self.assertEqual(marker_of(inst.read("Norva.exe")), b"old")
+    def test_refused_signed_packages_are_not_shared(self):
+        """Signed packages from the host that the updater refuses; with type 2 the data folder keeps its package."""
+        rows = [  # name, type, TyxPack's options, change after signing, the refusal
+            ("web-changed", "1", {}, lambda files: files.update({"NorvaV.exe": stub(b"X")}),
+             "Soubor NorvaV.exe neodpovídá podpisu aktualizace."),
+            ("web-talvik", "2", {"product": "Talvik"}, None,
+             "Aktualizační soubor je určen pro produkt Talvik, ne pro Norva."),
+        ]
+        for name, kind, options, change, refusal in rows:
+            with self.subTest(name):
+                inst = self.web(name, "Norva", {"NEWVERTYPE": kind})
+                package = served("/tyx/norva/newverall/update.cab")
+                self.assertEqual(pack(inst.root, out=package, **options)[0], 0)
+                if change:
+                    repack(package, change)
+                inst.run()
+                self.assertIn("CL - " + refusal + REFUSED, inst.log())
+                self.assertEqual(marker_of(inst.read("Norva.exe")), b"old")
+                self.assertEqual((os.listdir(inst.data), read(os.path.join(inst.data, "update.cab"))),
+                                 (["update.cab"], b"an older package"))
 
     def test_failed_downloads_leave_the_window_open_and_change_nothing(self):
         """A missing file; a host whose certificate comes from a CA nobody trusts. The window stays open: the test
@@ -76,7 +87,7 @@ class WebUpdate(WineTestCase):
                                   capture_output=True)
                 self.assertEqual((closer.returncode, updater.wait(timeout=60)), (0, 0))
                 self.assertEqual(read(os.path.join(inst.data, "update.cab")), b"an older package")
-                self.assertFalse(os.path.exists(os.path.join(USER_TEMP, "update.cab")))
+                self.assertFalse(os.path.exists(inst.work("update.cab")))
                 self.assertEqual((marker_of(inst.read(f"{product}.exe")), inst.backups()), (b"old", []))
                 self.assertIn(f"started {product}.exe|", inst.wait_started(1))
 
@@ -99,10 +110,8 @@ class WebUpdate(WineTestCase):
         ]
         for name, settings, plan, shown, ends in rows[:1] if EMULATED else rows:
             with self.subTest(name):
-                for leftover in (PART, PART.replace(".part", ".resume")):
-                    if os.path.exists(leftover):
-                        os.remove(leftover)
                 inst = self.web(name, "Bremo", dict(settings, NEWVERTYPE="1"))
+                part = inst.work("update.cab.part")
                 make_package(served(BREMO_PATH), release("Bremo", **{"BremoV.exe": stub(b"web"),
                                                                       "data.bin": os.urandom(3 * MIB)}))
                 size = os.path.getsize(served(BREMO_PATH))
@@ -115,12 +124,12 @@ class WebUpdate(WineTestCase):
                         wait_until(lambda: inst.log()[-1:] and inst.log()[-1].endswith("\t3"), 600)
                         self.assertIsNone(updater.poll(), "the window stays open after a failed download")
                     else:
-                        wait_until(lambda: os.path.exists(PART) and os.path.getsize(PART) > MIB, 600)
+                        wait_until(lambda: os.path.exists(part) and os.path.getsize(part) > MIB, 600)
                     closer = wine.run([os.path.join(BUILD, "DismissBox.exe"), "/close", "TyxUpdate - aktualizace",
                                        "60"], capture_output=True)
                     self.assertEqual((closer.returncode, updater.wait(timeout=60)), (0, 0))
                     self.assertIn("started Bremo.exe|", inst.wait_started(1))
-                    self.assertTrue(os.path.getsize(PART) > 0 and os.path.exists(PART.replace(".part", ".resume")))
+                    self.assertTrue(os.path.getsize(part) > 0 and os.path.exists(inst.work("update.cab.resume")))
                     self.assertTrue(any(line.startswith("Stažení souboru zastaveno uživatelem (") for line in inst.log())
                                     if ends == "closed" else inst.log()[-1].endswith("\t3"), inst.log())
                     first = inst.log()
@@ -131,6 +140,6 @@ class WebUpdate(WineTestCase):
                 self.assertTrue(any(line.startswith(shown) or line.endswith(shown) for line in log), (shown, log))
                 self.assertEqual(log[-1], DONE)
                 self.assertEqual(marker_of(inst.read("Bremo.exe")), b"new" if name == "replaced" else b"web")
-                self.assertFalse(os.path.exists(PART) or os.path.exists(PART.replace(".part", ".resume")))
+                self.assertFalse(os.path.exists(part) or os.path.exists(inst.work("update.cab.resume")))
                 if "range" not in str(plan) and name != "replaced":  # what broke off was never sent again
                     self.assertLess(sum(webhost.FAULTS.sent), 1.05 * size, webhost.FAULTS.sent)
