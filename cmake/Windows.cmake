@@ -10,8 +10,8 @@ target_compile_definitions(tyxcore PUBLIC
   TYX_HOST_NORVA="${TYX_HOST_NORVA}" TYX_HOST_TALVIK="${TYX_HOST_TALVIK}" TYX_HOST_BREMO="${TYX_HOST_BREMO}"
   TYX_STALL_SECONDS=${TYX_STALL_SECONDS} TYX_MAX_PACKAGE_MIB=${TYX_MAX_PACKAGE_MIB})
 
+# The Win32 layer; the programs' entry points stand above it in src/, as they start the update logic.
 file(GLOB TYX_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
-list(FILTER TYX_WIN32_SOURCES EXCLUDE REGEX "(WinMain|TyxPackMain)\\.cpp$")
 add_library(tyxwin32 STATIC ${TYX_WIN32_SOURCES})
 target_link_libraries(tyxwin32 PUBLIC tyxcore setupapi wininet shell32 user32 gdi32 advapi32 crypt32 cabinet)
 # The program still runs on Windows XP.
@@ -28,7 +28,7 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/generated/PackageKeys.h
 add_custom_target(package_keys DEPENDS ${CMAKE_BINARY_DIR}/generated/PackageKeys.h)
 
 function(tyx_program name signedOnly)
-  add_executable(${name} WIN32 src/platform/win32/WinMain.cpp src/platform/win32/TyxUpdate.rc)
+  add_executable(${name} WIN32 src/TyxUpdateMain.cpp src/platform/win32/TyxUpdate.rc)
   add_dependencies(${name} package_keys)
   target_include_directories(${name} PRIVATE ${CMAKE_BINARY_DIR}/generated)
   target_compile_definitions(${name} PRIVATE TYX_SIGNED_ONLY=$<BOOL:${signedOnly}>)
@@ -73,7 +73,7 @@ target_link_options(Floor PRIVATE -municode)
 tyx_program(TyxUpdateSignedOnly ON)
 
 # The release engineers' packaging tool, shipped beside the updater.
-add_executable(TyxPack src/platform/win32/TyxPackMain.cpp)
+add_executable(TyxPack src/TyxPackMain.cpp)
 add_dependencies(TyxPack package_keys)
 target_include_directories(TyxPack PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(TyxPack PRIVATE tyxwin32)
