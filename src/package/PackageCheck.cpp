@@ -32,7 +32,7 @@ std::string CheckPackage(IFileSystem& files, ICrypto& crypto, const std::string&
     return Refused("Seznam souborů aktualizace nelze přečíst (" + e.Description() + ").");
   }
   if (!inf) return Refused("Seznam souborů aktualizace je poškozen.");
-  if (!crypto.VerifySignature(inf->signedPart, inf->signature))
+  if (std::string keyName; !crypto.VerifySignature(inf->signedPart, inf->signature, keyName))
     return Refused("Podpis aktualizačního souboru je neplatný.");
 
   std::map<std::string, std::string> present;

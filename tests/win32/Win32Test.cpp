@@ -7,9 +7,11 @@
 #include "install/ExecCmd.h"
 #include "platform/RegistryAccess.h"
 #include "platform/VersionInfo.h"
+#include "platform/win32/CryptHandles.h"
 #include "platform/win32/Wide.h"
 #include "platform/win32/Win32Cabinet.h"
 #include "platform/win32/Win32CodePage.h"
+#include "platform/win32/Win32Crypto.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32PackTools.h"
 #include "platform/win32/Win32Process.h"
@@ -226,6 +228,56 @@ TEST(Win32Process, OneRunAtATime) {
   WaitForSingleObject(second.get(), INFINITE);
   GetExitCodeThread(second.get(), &taken);
   EXPECT_EQ(taken, 0u);
+}
+
+// A key pair made here: its PUBLICKEYBLOB, and its signatures in OpenSSL's order.
+class KeyPair {
+ public:
+  explicit KeyPair(DWORD bits) { CryptGenKey(provider_.get(), AT_SIGNATURE, bits << 16, key_.out()); }
+  std::string Blob() const {
+    std::string blob(2048, '\0');
+    DWORD size = static_cast<DWORD>(blob.size());
+    CryptExportKey(key_.get(), 0, PUBLICKEYBLOB, 0, reinterpret_cast<BYTE*>(blob.data()), &size);
+    return blob.substr(0, size);
+  }
+  std::string Sign(const std::string& data) const {
+    CryptHash hash;
+    std::string signature(1024, '\0');
+    DWORD size = static_cast<DWORD>(signature.size());
+    CryptCreateHash(provider_.get(), CALG_SHA_256, 0, 0, hash.out());
+    CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()), 0);
+    CryptSignHashW(hash.get(), AT_SIGNATURE, nullptr, 0, reinterpret_cast<BYTE*>(signature.data()), &size);
+    signature.resize(size);
+    return {signature.rbegin(), signature.rend()};
+  }
+
+ private:
+  CryptProvider provider_ = OpenProvider();
+  CryptKey key_;
+};
+
+TEST(Win32Crypto, SignaturesOfStrongKeysVerifyAndNameTheirKey) {
+  const KeyPair maker(3072), next(3072), weak(2048);
+  // Data whose signature begins with a zero byte, which a signer may leave out.
+  std::string data, signature;
+  for (int i = 0; signature.empty() || signature[0] != '\0'; ++i) signature = maker.Sign(data = std::to_string(i));
+  const struct {
+    const char* name;
+    std::string signature;
+    std::vector<PackageKey> keys;
+    const char* keyName;  // nullptr: refused
+  } rows[] = {
+      {"the second key's", signature, {{next.Blob(), "next"}, {maker.Blob(), "maker"}}, "maker"},
+      {"leading zero left out", signature.substr(1), {{maker.Blob(), "maker"}}, "maker"},
+      {"longer than the key", std::string(1, '\0') + signature, {{maker.Blob(), "maker"}}, nullptr},
+      {"a key under 3072 bits", weak.Sign(data), {{weak.Blob(), "weak"}}, nullptr},
+  };
+  for (const auto& row : rows) {
+    std::string keyName;
+    EXPECT_EQ(Win32Crypto(row.keys, false).VerifySignature(data, row.signature, keyName), row.keyName != nullptr)
+        << row.name;
+    EXPECT_EQ(keyName, row.keyName ? row.keyName : "") << row.name;
+  }
 }
 
 // Draws a quarter of the bar and Czech texts, then checks the client area as the X server shows it.
