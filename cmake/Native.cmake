@@ -29,15 +29,17 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 include(ExternalProject)
 set(TYX_E2E_WORK ${CMAKE_BINARY_DIR}/e2e)
 set(wine_run_x86_64 ${Python3_EXECUTABLE})
-# The tests' key pair, and a second one that the program does not trust.
+# The tests' key pair, and a second one that the program does not trust. Both public keys and their folder are
+# marked as test keys, which a release build refuses.
 set(TYX_TEST_KEYS ${CMAKE_BINARY_DIR}/keys)
 foreach(key test other)
   if(NOT EXISTS ${TYX_TEST_KEYS}/${key}.pub.pem)
-    file(MAKE_DIRECTORY ${TYX_TEST_KEYS})
+    file(WRITE ${TYX_TEST_KEYS}/TEST-KEYS "Keys of the tests, whose private keys lie here: never in a release build.\n")
     execute_process(COMMAND openssl genrsa -out ${TYX_TEST_KEYS}/${key}.pem 3072 COMMAND_ERROR_IS_FATAL ANY
                     ERROR_QUIET)
-    execute_process(COMMAND openssl rsa -in ${TYX_TEST_KEYS}/${key}.pem -pubout -out ${TYX_TEST_KEYS}/${key}.pub.pem
+    execute_process(COMMAND openssl rsa -in ${TYX_TEST_KEYS}/${key}.pem -pubout OUTPUT_VARIABLE pem
                     COMMAND_ERROR_IS_FATAL ANY ERROR_QUIET)
+    file(WRITE ${TYX_TEST_KEYS}/${key}.pub.pem "TyxUpdate test key: never in a release build\n${pem}")
   endif()
 endforeach()
 foreach(arch i686 x86_64)
@@ -49,7 +51,7 @@ foreach(arch i686 x86_64)
                -DTYX_HOST_NORVA=norva.tyx.test -DTYX_HOST_TALVIK=talvik.tyx.test -DTYX_HOST_BREMO=bremo.tyx.test
                -DTYX_STALL_SECONDS=10
                -DTYX_WINE_LIST_DIR=${CMAKE_BINARY_DIR}/wine-list
-               -DTYX_PACKAGE_KEYS=${TYX_TEST_KEYS}/test.pub.pem
+               -DTYX_TEST_BUILD=ON -DTYX_PACKAGE_KEYS=${TYX_TEST_KEYS}/test.pub.pem
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     USES_TERMINAL_BUILD ON)

@@ -17,19 +17,30 @@ target_link_libraries(tyxwin32 PUBLIC tyxcore setupapi wininet shell32 user32 gd
 # The program still runs on Windows XP.
 target_compile_definitions(tyxwin32 PRIVATE _WIN32_WINNT=0x0501)
 
-# The maker's public keys (PEM, at most two while keys change hands).
+# The maker's public keys (PEM, at most two while keys change hands), read when configuring: a release build
+# stops there on a key that no shipped updater may trust, a test build takes the test setup's.
 set(TYX_PACKAGE_KEYS "" CACHE STRING "PEM files of the public keys that packages are signed with")
+option(TYX_TEST_BUILD "A build for the tests: test keys and certificates, no key required" OFF)
 option(TYX_SIGNED_PACKAGES_ONLY "Refuse packages without update.inf" OFF)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/generated/PackageKeys.h
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/package_keys.py ${CMAKE_BINARY_DIR}/generated/PackageKeys.h
-          ${TYX_PACKAGE_KEYS}
-  DEPENDS ${CMAKE_SOURCE_DIR}/cmake/package_keys.py ${TYX_PACKAGE_KEYS})
-add_custom_target(package_keys DEPENDS ${CMAKE_BINARY_DIR}/generated/PackageKeys.h)
+set(key_files)
+if(TYX_TEST_BUILD)
+  set(key_files --test-build)
+endif()
+foreach(key IN LISTS TYX_PACKAGE_KEYS)
+  file(REAL_PATH ${key} key)  # relative to the source folder
+  list(APPEND key_files ${key})
+endforeach()
+execute_process(COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/package_keys.py
+                        ${CMAKE_BINARY_DIR}/generated/PackageKeys.h ${key_files}
+                RESULT_VARIABLE failed ERROR_VARIABLE refusal)
+if(failed)
+  message(FATAL_ERROR "${refusal}")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/package_keys.py ${key_files})
 
 function(tyx_program name signedOnly)
   add_executable(${name} WIN32 src/TyxUpdateMain.cpp src/platform/win32/TyxUpdate.rc)
-  add_dependencies(${name} package_keys)
   target_include_directories(${name} PRIVATE ${CMAKE_BINARY_DIR}/generated)
   target_compile_definitions(${name} PRIVATE TYX_SIGNED_ONLY=$<BOOL:${signedOnly}>)
   target_link_libraries(${name} PRIVATE tyxwin32)
@@ -74,7 +85,6 @@ tyx_program(TyxUpdateSignedOnly ON)
 
 # The release engineers' packaging tool, shipped beside the updater.
 add_executable(TyxPack src/TyxPackMain.cpp)
-add_dependencies(TyxPack package_keys)
 target_include_directories(TyxPack PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(TyxPack PRIVATE tyxwin32)
 target_link_options(TyxPack PRIVATE -municode)
