@@ -39,6 +39,44 @@ if(failed)
 endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/package_keys.py ${key_files})
 
+# Code signing, so that virus scanners and SmartScreen see the maker's name on the shipped programs: a
+# certificate chain and its key (PEM or DER), or both in one PKCS#12 file; a password, if any, in a file.
+set(TYX_CODESIGN_CERT "" CACHE FILEPATH "Code-signing certificate, with its chain (PEM or DER)")
+set(TYX_CODESIGN_KEY "" CACHE FILEPATH "Private key of the code-signing certificate (PEM or DER)")
+set(TYX_CODESIGN_PKCS12 "" CACHE FILEPATH "Code-signing certificate and key in one PKCS#12 file, instead")
+set(TYX_CODESIGN_PASSWORD_FILE "" CACHE FILEPATH "File holding the password of the key or the PKCS#12 file")
+set(TYX_CODESIGN_TIMESTAMP "" CACHE STRING "RFC 3161 time-stamp server (empty: no time stamp)")
+set(codesign)
+if(TYX_CODESIGN_PKCS12)
+  set(codesign -pkcs12 ${TYX_CODESIGN_PKCS12})
+elseif(TYX_CODESIGN_CERT AND TYX_CODESIGN_KEY)
+  set(codesign -certs ${TYX_CODESIGN_CERT} -key ${TYX_CODESIGN_KEY})
+elseif(TYX_CODESIGN_CERT OR TYX_CODESIGN_KEY)
+  message(FATAL_ERROR "TyxUpdate: code signing needs both TYX_CODESIGN_CERT and TYX_CODESIGN_KEY (or TYX_CODESIGN_PKCS12).")
+elseif(NOT TYX_TEST_BUILD)
+  message(WARNING "TyxUpdate: TyxUpdate.exe and TyxPack.exe will not be code-signed (no TYX_CODESIGN_CERT and "
+                  "TYX_CODESIGN_KEY, nor TYX_CODESIGN_PKCS12).")
+endif()
+if(codesign)
+  find_program(OSSLSIGNCODE osslsigncode REQUIRED)
+  if(TYX_CODESIGN_PASSWORD_FILE)
+    list(APPEND codesign -readpass ${TYX_CODESIGN_PASSWORD_FILE})
+  endif()
+  if(TYX_CODESIGN_TIMESTAMP)
+    list(APPEND codesign -ts ${TYX_CODESIGN_TIMESTAMP})
+  endif()
+endif()
+function(tyx_codesign target description)
+  if(codesign)
+    set(exe $<TARGET_FILE:${target}>)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E rm -f ${exe}.signed
+      COMMAND ${OSSLSIGNCODE} sign ${codesign} -h sha256 -n ${description} -in ${exe} -out ${exe}.signed
+      COMMAND ${CMAKE_COMMAND} -E rename ${exe}.signed ${exe}
+      VERBATIM)
+  endif()
+endfunction()
+
 function(tyx_program name signedOnly)
   add_executable(${name} WIN32 src/TyxUpdateMain.cpp src/platform/win32/TyxUpdate.rc)
   target_include_directories(${name} PRIVATE ${CMAKE_BINARY_DIR}/generated)
@@ -49,6 +87,7 @@ endfunction()
 set_source_files_properties(src/platform/win32/TyxUpdate.rc PROPERTIES
   OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/TyxUpdate.manifest)
 tyx_program(TyxUpdate ${TYX_SIGNED_PACKAGES_ONLY})
+tyx_codesign(TyxUpdate "TyxUpdate")
 
 # Layer 2: the Win32 layer against Wine's real services.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -88,3 +127,4 @@ add_executable(TyxPack src/TyxPackMain.cpp)
 target_include_directories(TyxPack PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(TyxPack PRIVATE tyxwin32)
 target_link_options(TyxPack PRIVATE -municode)
+tyx_codesign(TyxPack "TyxPack")
