@@ -231,29 +231,25 @@ TEST(Win32Process, OneRunAtATime) {
 }
 
 // A key pair made here: its PUBLICKEYBLOB, and its signatures in OpenSSL's order.
-class KeyPair {
- public:
-  explicit KeyPair(DWORD bits) { CryptGenKey(provider_.get(), AT_SIGNATURE, bits << 16, key_.out()); }
-  std::string Blob() const {
-    std::string blob(2048, '\0');
-    DWORD size = static_cast<DWORD>(blob.size());
-    CryptExportKey(key_.get(), 0, PUBLICKEYBLOB, 0, reinterpret_cast<BYTE*>(blob.data()), &size);
-    return blob.substr(0, size);
+struct KeyPair {
+  explicit KeyPair(DWORD bits) {
+    DWORD size = 2048;
+    CryptGenKey(provider.get(), AT_SIGNATURE, bits << 16, key.out());
+    CryptExportKey(key.get(), 0, PUBLICKEYBLOB, 0, reinterpret_cast<BYTE*>(blob.data()), &size);
+    blob.resize(size);
   }
   std::string Sign(const std::string& data) const {
     CryptHash hash;
     std::string signature(1024, '\0');
-    DWORD size = static_cast<DWORD>(signature.size());
-    CryptCreateHash(provider_.get(), CALG_SHA_256, 0, 0, hash.out());
+    DWORD size = 1024;
+    CryptCreateHash(provider.get(), CALG_SHA_256, 0, 0, hash.out());
     CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()), 0);
     CryptSignHashW(hash.get(), AT_SIGNATURE, nullptr, 0, reinterpret_cast<BYTE*>(signature.data()), &size);
-    signature.resize(size);
-    return {signature.rbegin(), signature.rend()};
+    return {signature.rend() - size, signature.rend()};
   }
-
- private:
-  CryptProvider provider_ = OpenProvider();
-  CryptKey key_;
+  CryptProvider provider = OpenProvider();
+  CryptKey key;
+  std::string blob = std::string(2048, '\0');
 };
 
 TEST(Win32Crypto, SignaturesOfStrongKeysVerifyAndNameTheirKey) {
@@ -267,10 +263,10 @@ TEST(Win32Crypto, SignaturesOfStrongKeysVerifyAndNameTheirKey) {
     std::vector<PackageKey> keys;
     const char* keyName;  // nullptr: refused
   } rows[] = {
-      {"the second key's", signature, {{next.Blob(), "next"}, {maker.Blob(), "maker"}}, "maker"},
-      {"leading zero left out", signature.substr(1), {{maker.Blob(), "maker"}}, "maker"},
-      {"longer than the key", std::string(1, '\0') + signature, {{maker.Blob(), "maker"}}, nullptr},
-      {"a key under 3072 bits", weak.Sign(data), {{weak.Blob(), "weak"}}, nullptr},
+      {"the second key's", signature, {{next.blob, "next"}, {maker.blob, "maker"}}, "maker"},
+      {"leading zero left out", signature.substr(1), {{maker.blob, "maker"}}, "maker"},
+      {"longer than the key", std::string(1, '\0') + signature, {{maker.blob, "maker"}}, nullptr},
+      {"a key under 3072 bits", weak.Sign(data), {{weak.blob, "weak"}}, nullptr},
   };
   for (const auto& row : rows) {
     std::string keyName;
