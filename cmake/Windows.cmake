@@ -23,16 +23,17 @@ set(TYX_PACKAGE_KEYS "" CACHE STRING "PEM files of the public keys that packages
 option(TYX_TEST_BUILD "A build for the tests: test keys and certificates, no key required" OFF)
 option(TYX_SIGNED_PACKAGES_ONLY "Refuse packages without update.inf" OFF)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
-set(key_files)
+set(test_build)
 if(TYX_TEST_BUILD)
-  set(key_files --test-build)
+  set(test_build --test-build)
 endif()
+set(key_files)
 foreach(key IN LISTS TYX_PACKAGE_KEYS)
   file(REAL_PATH ${key} key)  # relative to the source folder
   list(APPEND key_files ${key})
 endforeach()
 execute_process(COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/package_keys.py
-                        ${CMAKE_BINARY_DIR}/generated/PackageKeys.h ${key_files}
+                        ${CMAKE_BINARY_DIR}/generated/PackageKeys.h ${test_build} ${key_files}
                 RESULT_VARIABLE failed ERROR_VARIABLE refusal)
 if(failed)
   message(FATAL_ERROR "${refusal}")
