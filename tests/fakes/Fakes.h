@@ -220,7 +220,10 @@ class FakeCrypto : public ICrypto {
     digest = {fs::file_size(NativePath(path), error), std::string(64, '0')};
     return !error;
   }
-  bool VerifySignature(const std::string&, const std::string& signature) override { return signature == "good"; }
+  bool VerifySignature(const std::string&, const std::string& signature, std::string& keyName) override {
+    keyName = "test";
+    return signature == "good";
+  }
   bool SignedPackagesOnly() override { return false; }
 };
 
