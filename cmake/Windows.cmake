@@ -13,7 +13,7 @@ target_compile_definitions(tyxcore PUBLIC
 # The Win32 layer; the programs' entry points stand above it in src/, as they start the update logic.
 file(GLOB TYX_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
 add_library(tyxwin32 STATIC ${TYX_WIN32_SOURCES})
-target_link_libraries(tyxwin32 PUBLIC tyxcore setupapi wininet shell32 user32 gdi32 advapi32 crypt32 cabinet)
+target_link_libraries(tyxwin32 PUBLIC tyxcore setupapi wininet shell32 ole32 oleaut32 uuid user32 gdi32 advapi32 crypt32 cabinet)
 # The program still runs on Windows XP.
 target_compile_definitions(tyxwin32 PRIVATE _WIN32_WINNT=0x0501)
 

@@ -288,6 +288,11 @@ class FakeOs : public IRegistry, public ISystem, public ICodePage, public IProce
     process = 0;
     return shellResult;
   }
+  bool RunsElevated() override { return elevated; }
+  bool ShellExecuteAsDesktopUser(const std::string& file, const std::string& parameters) override {
+    if (desktopShell) started.push_back("as user " + file + "|" + parameters);
+    return desktopShell;
+  }
   void Beep(uint32_t, uint32_t) override { ++beeps; }
   ProcessHandle OpenProcess(uint32_t id) override { return id ? (++openProcesses, id) : 0; }
   bool GetExitCode(ProcessHandle process, uint32_t& code) override {
@@ -314,6 +319,7 @@ class FakeOs : public IRegistry, public ISystem, public ICodePage, public IProce
   std::vector<Box> boxes;
   std::vector<std::string> started;  // "file|parameters"
   uint32_t shellResult = 42;
+  bool elevated = false, desktopShell = true;
   int beeps = 0, openProcesses = 0;
   std::map<std::string, WindowHandle> windows;  // by title
   std::vector<WindowHandle> quits;
