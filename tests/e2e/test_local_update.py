@@ -7,13 +7,18 @@ import tempfile
 import time
 
 import wine
-from tyx_e2e import (BUILD, STAGING, USER_TEMP, Installation, WineTestCase, background, make_package, marker_of,
+from tyx_e2e import (BUILD, USER_TEMP, Installation, WineTestCase, background, make_package, marker_of,
                      read, reg, reg_set, release, starters, stub, stub_record, value_base, wait_until, win, write)
 
 DONE = "Aktualizace provedena"
 RESTORED = "Předchozí verze obnovena"
 FOUND = "Nalezena nedokončená aktualizace "
 PACK = {"helper.dll": b"dll"}
+
+
+def staging_refused(reason):
+    return f"Adresář {{app}}\\OldVer\\TyxNewVer nelze připravit pro aktualizaci ({reason}). Aktualizace nebude " \
+        "provedena."
 
 
 class LocalUpdate(WineTestCase):
@@ -37,7 +42,8 @@ class LocalUpdate(WineTestCase):
         shutil.copytree(kept, folder, dirs_exist_ok=True)
 
     def test_updates_and_their_faults(self):
-        """Each product updated; Wine's real file errors leaving the application as it was (temp: a 4 MB tmpfs)."""
+        """Each product updated; Wine's real file errors leaving the application as it was; a 4 MB temporary folder
+        that the update does not use."""
         def small_temp(inst):
             self.on_small_disk(os.path.join(inst.root, "temp"), "4m")
             return os.path.join(inst.root, "temp")
@@ -46,6 +52,7 @@ class LocalUpdate(WineTestCase):
             subprocess.run(["chattr", "+i", inst.app], check=True)
             self.addCleanup(subprocess.run, ["chattr", "-i", inst.app])
         # name, product, package files beyond the release, setup (may give a temporary folder), log lines begun, last
+        # (a refusal at start-up shows no window)
         rows = [
             *((p, p, {}, None, [], DONE) for p in ("Norva", "NorvaPro", "NorvaLite", "Talvik", "TalvikPro", "Bremo")),
             # copied in name order: TyxUpdateNew.exe is there to be taken away when z10.dll fails
@@ -53,22 +60,20 @@ class LocalUpdate(WineTestCase):
              lambda inst: os.chmod(os.path.join(inst.app, "z10.dll"), 0o444),
              ["Chyba při aktualizaci!  (Permission denied)", "Odstranění souboru"], RESTORED),
             ("full", "Bremo", {f"f{i:02}.dll": os.urandom(100_000) for i in range(20)},
-             lambda inst: self.on_small_disk(inst.app, sum(map(len, inst.files().values())) * 2 + 500_000),
+             # room for the package, the staging folder and half the installation (below OldVer on the same disk)
+             lambda inst: self.on_small_disk(inst.app, sum(map(len, inst.files().values())) + 1_500_000 +
+                                             int(2.5 * os.path.getsize(os.path.join(inst.data, "update.cab")))),
              ["Chyba při aktualizaci!  (Disk full)"], RESTORED),
-            ("protected", "Norva", {}, protect, [],
-             "Do adresáře aplikace {app} nelze zapisovat. Aktualizace nebude provedena."),
-            ("temp-unpacks-beyond", "Norva", {"zeros.bin": bytes(8 << 20)}, small_temp, [],
-             "Chyba při rozbalování souborů!  (There is not enough space on the disk.)"),
-            ("temp-copy-beyond", "Norva", {"noise.bin": os.urandom(6 << 20)}, small_temp, [],
-             "Aktualizační soubor 'update.cab' nelze připravit k rozbalení (Disk full)"),
-            ("temp-fits", "Norva", {"readme.txt": b"new readme"}, small_temp, [], DONE),
+            ("protected", "Norva", {}, protect, [], staging_refused("Permission denied")),
+            ("small-temp", "Norva", {"zeros.bin": bytes(8 << 20), "noise.bin": os.urandom(6 << 20)}, small_temp, [],
+             DONE),
         ]
         for name, product, extra, setup, begun, last in rows:
             with self.subTest(name):
                 inst = self.local(f"local-{name}", product, extra)
                 before = inst.files()
                 temp = setup(inst) if setup else None
-                inst.run(temp=temp)
+                inst.run(temp=temp, window=not last.startswith("Adresář"))
                 log = inst.log()
                 self.assertEqual(log[-1], last.format(app=win(inst.app).lower()))
                 for start in begun:
@@ -88,7 +93,7 @@ class LocalUpdate(WineTestCase):
                     self.assertEqual(len(os.path.basename(backup)), 12)
                     for old in [f"{product}.exe", *list(extra)[::2]]:
                         self.assertEqual(read(os.path.join(backup, old)), before[old], old)
-                    self.assertFalse(os.path.exists(os.path.join(temp or USER_TEMP, "TyxNewVer")))
+                    self.assertFalse(os.path.exists(inst.work("TyxNewVer")) or temp and os.listdir(temp))
 
     def test_installed_under_another_name(self):
         inst = self.local("kasa", "Norva", exe="kasa.exe")
@@ -220,24 +225,28 @@ class LocalUpdate(WineTestCase):
     # This Wine shows a Unix symbolic link as a reparse point (a junction on Windows), but cannot remove it.
     def test_leftovers_in_the_staging_folder(self):
         """What an earlier run left in the staging folder: folders are removed (one stands where the package's
-        readme.txt goes); a link planted at its top or deeper is never followed into the application folder."""
-        user = os.path.basename(os.path.dirname(USER_TEMP))  # the link stays, so start-up refuses
-        refused = (f"Adresář C:\\users\\{user}\\Temp\\TyxNewVer nelze připravit pro aktualizaci (Složka není prázdná.)."
-                   " Aktualizace nebude provedena.")
-        rows = [  # name, what is left there, whether it is a link to the application folder, window, last line
-            ("folders", "readme.txt/sub/old.txt", False, True, DONE),
-            ("link", "planted", True, False, refused),
-            ("deeper-link", "sub/planted", True, False, refused),
+        readme.txt goes); a link planted at its top or deeper is never followed into the application folder. A
+        junction where the staging folder was, in the temporary folder, is no longer used at all."""
+        refused = staging_refused("Složka není prázdná.")  # the link stays, so start-up refuses
+        old_staging = os.path.join(USER_TEMP, "TyxNewVer")
+        rows = [  # name, what is left in the staging folder (or at an absolute path), a link to, window, last line
+            ("folders", "readme.txt/sub/old.txt", None, True, DONE),
+            ("link", "planted", "app", False, refused),
+            ("deeper-link", "sub/planted", "app", False, refused),
+            ("temp-junction", old_staging, "victim", True, DONE),
         ]
-        self.addCleanup(shutil.rmtree, STAGING, True)
+        unlink = lambda: os.path.islink(old_staging) and os.remove(old_staging)  # noqa: E731
+        unlink()
+        self.addCleanup(unlink)
         for name, left, link, window, last in rows:
             with self.subTest(name):
                 inst = self.local(f"staging-{name}", "Norva")
-                before = inst.files()
-                shutil.rmtree(STAGING, ignore_errors=True)  # never follows a link either
-                path = os.path.join(STAGING, left)
+                before, victim = inst.files(), os.path.join(inst.root, "victim")
+                write(os.path.join(victim, "victim.txt"), b"victim")
+                path = os.path.join(inst.work("TyxNewVer"), left)
                 os.makedirs(os.path.dirname(path), exist_ok=True)
-                os.symlink(inst.app, path) if link else write(path, b"left")
+                os.symlink(inst.app if link == "app" else victim, path) if link else write(path, b"left")
                 inst.run(window=window)
                 self.assertTrue(set(before) <= set(inst.files()), inst.log())
-                self.assertEqual(inst.log()[-1], last)
+                self.assertEqual(inst.log()[-1], last.format(app=win(inst.app).lower()))
+                self.assertEqual(os.listdir(victim), ["victim.txt"])

@@ -21,7 +21,6 @@ EMULATED = os.environ.get("TYX_ARCH") == "i686"
 WORK = wine.WORK
 # The temporary folder Wine's prefix gives its programs (C:\users\<the Unix user>\Temp).
 USER_TEMP = os.path.join(wine.PREFIX, "drive_c", "users", pwd.getpwuid(os.getuid()).pw_name, "Temp")
-STAGING = os.path.join(USER_TEMP, "TyxNewVer")
 WINDOW_TITLE = "TyxUpdate - aktualizace"
 
 
@@ -68,9 +67,14 @@ class Installation:
     def read(self, *parts):
         return read(os.path.join(self.app, *parts))
 
+    def work(self, *parts):
+        """The updater's work folder, OldVer (update.cab, the staging folder TyxNewVer, backups, the lock), or a
+        path below it."""
+        return os.path.join(self.app, "OldVer", *parts)
+
     def backups(self):
-        """The backup folders, oldest first (OldVer holds the runs' lock file too)."""
-        return [d for d in sorted(glob.glob(os.path.join(self.app, "OldVer", "*"))) if os.path.isdir(d)]
+        """The backup folders (twelve digits: yymmddhhmmss), oldest first."""
+        return [d for d in sorted(glob.glob(self.work("[0-9]" * 12))) if os.path.isdir(d)]
 
     def run(self, temp=None, window=True):
         """Runs the updater to its end; it must end with 0 and show its form, or not (`window`), as told."""
