@@ -29,17 +29,34 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 include(ExternalProject)
 set(TYX_E2E_WORK ${CMAKE_BINARY_DIR}/e2e)
 set(wine_run_x86_64 ${Python3_EXECUTABLE})
-# The tests' key pair, and a second one that the program does not trust.
+# The tests' key pair, and a second one that the program does not trust. Both public keys and their folder are
+# marked as test keys, which a release build refuses.
 set(TYX_TEST_KEYS ${CMAKE_BINARY_DIR}/keys)
 foreach(key test other)
   if(NOT EXISTS ${TYX_TEST_KEYS}/${key}.pub.pem)
-    file(MAKE_DIRECTORY ${TYX_TEST_KEYS})
+    file(WRITE ${TYX_TEST_KEYS}/TEST-KEYS "Keys of the tests, whose private keys lie here: never in a release build.\n")
     execute_process(COMMAND openssl genrsa -out ${TYX_TEST_KEYS}/${key}.pem 3072 COMMAND_ERROR_IS_FATAL ANY
                     ERROR_QUIET)
-    execute_process(COMMAND openssl rsa -in ${TYX_TEST_KEYS}/${key}.pem -pubout -out ${TYX_TEST_KEYS}/${key}.pub.pem
+    execute_process(COMMAND openssl rsa -in ${TYX_TEST_KEYS}/${key}.pem -pubout OUTPUT_VARIABLE pem
                     COMMAND_ERROR_IS_FATAL ANY ERROR_QUIET)
+    file(WRITE ${TYX_TEST_KEYS}/${key}.pub.pem "TyxUpdate test key: never in a release build\n${pem}")
   endif()
 endforeach()
+# A test CA and the code-signing certificate it issued, in place of the maker's.
+set(TYX_TEST_CODESIGN ${CMAKE_BINARY_DIR}/codesign)
+if(NOT EXISTS ${TYX_TEST_CODESIGN}/codesign.pem)
+  file(WRITE ${TYX_TEST_CODESIGN}/ext.cnf "basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\n"
+                                          "extendedKeyUsage=codeSigning\n")
+  execute_process(COMMAND openssl req -x509 -newkey rsa:3072 -nodes -days 3650 -subj "/CN=TyxUpdate test CA"
+                          -keyout ${TYX_TEST_CODESIGN}/ca.key -out ${TYX_TEST_CODESIGN}/ca.pem
+                  COMMAND_ERROR_IS_FATAL ANY ERROR_QUIET)
+  execute_process(COMMAND openssl req -new -newkey rsa:3072 -nodes -subj "/O=Tyx test/CN=Tyx test code signing"
+                          -keyout ${TYX_TEST_CODESIGN}/codesign.key
+                  COMMAND openssl x509 -req -CA ${TYX_TEST_CODESIGN}/ca.pem -CAkey ${TYX_TEST_CODESIGN}/ca.key
+                          -set_serial 1 -days 3650 -extfile ${TYX_TEST_CODESIGN}/ext.cnf
+                          -out ${TYX_TEST_CODESIGN}/codesign.pem
+                  COMMAND_ERROR_IS_FATAL ANY ERROR_QUIET)
+endif()
 foreach(arch i686 x86_64)
   ExternalProject_Add(windows-${arch}
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
@@ -49,7 +66,8 @@ foreach(arch i686 x86_64)
                -DTYX_HOST_NORVA=norva.tyx.test -DTYX_HOST_TALVIK=talvik.tyx.test -DTYX_HOST_BREMO=bremo.tyx.test
                -DTYX_STALL_SECONDS=10
                -DTYX_WINE_LIST_DIR=${CMAKE_BINARY_DIR}/wine-list
-               -DTYX_PACKAGE_KEYS=${TYX_TEST_KEYS}/test.pub.pem
+               -DTYX_TEST_BUILD=ON -DTYX_PACKAGE_KEYS=${TYX_TEST_KEYS}/test.pub.pem
+               -DTYX_CODESIGN_CERT=${TYX_TEST_CODESIGN}/codesign.pem -DTYX_CODESIGN_KEY=${TYX_TEST_CODESIGN}/codesign.key
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     USES_TERMINAL_BUILD ON)
@@ -62,8 +80,9 @@ set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine
   ENVIRONMENT "TYX_WORK=${TYX_E2E_WORK};TYX_WINE_TEMPLATE=${CMAKE_BINARY_DIR}/wine-list/e2e/wineprefix")
 set_tests_properties(wine_cleanup PROPERTIES FIXTURES_CLEANUP wine ENVIRONMENT TYX_WORK=${TYX_E2E_WORK})
 add_test(NAME i686.shipped_exe COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/check_shipped_exe.py
-         ${CMAKE_BINARY_DIR}/windows-i686/TyxUpdate.exe)
-set_tests_properties(i686.shipped_exe PROPERTIES LABELS i686)
+         ${TYX_TEST_CODESIGN}/ca.pem ${CMAKE_BINARY_DIR}/windows-i686/TyxUpdate.exe
+         ${CMAKE_BINARY_DIR}/windows-i686/TyxPack.exe)
+set_tests_properties(i686.shipped_exe PROPERTIES LABELS "i686;release")
 
 # Layer 2: the cases the x86_64 build listed, one entry each, in the test run's prefix. The i686 build runs
 # them all in one process: every emulated 32-bit process start costs about a minute of processor time.

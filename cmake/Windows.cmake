@@ -10,26 +10,76 @@ target_compile_definitions(tyxcore PUBLIC
   TYX_HOST_NORVA="${TYX_HOST_NORVA}" TYX_HOST_TALVIK="${TYX_HOST_TALVIK}" TYX_HOST_BREMO="${TYX_HOST_BREMO}"
   TYX_STALL_SECONDS=${TYX_STALL_SECONDS} TYX_MAX_PACKAGE_MIB=${TYX_MAX_PACKAGE_MIB})
 
+# The Win32 layer; the programs' entry points stand above it in src/, as they start the update logic.
 file(GLOB TYX_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
-list(FILTER TYX_WIN32_SOURCES EXCLUDE REGEX "(WinMain|TyxPackMain)\\.cpp$")
 add_library(tyxwin32 STATIC ${TYX_WIN32_SOURCES})
-target_link_libraries(tyxwin32 PUBLIC tyxcore setupapi wininet shell32 user32 gdi32 advapi32 crypt32 cabinet)
+target_link_libraries(tyxwin32 PUBLIC tyxcore setupapi wininet shell32 ole32 oleaut32 uuid user32 gdi32 advapi32 crypt32 cabinet)
 # The program still runs on Windows XP.
 target_compile_definitions(tyxwin32 PRIVATE _WIN32_WINNT=0x0501)
 
-# The maker's public keys (PEM, at most two while keys change hands).
+# The maker's public keys (PEM, at most two while keys change hands), read when configuring: a release build
+# stops there on a key that no shipped updater may trust, a test build takes the test setup's.
 set(TYX_PACKAGE_KEYS "" CACHE STRING "PEM files of the public keys that packages are signed with")
+option(TYX_TEST_BUILD "A build for the tests: test keys and certificates, no key required" OFF)
 option(TYX_SIGNED_PACKAGES_ONLY "Refuse packages without update.inf" OFF)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/generated/PackageKeys.h
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/package_keys.py ${CMAKE_BINARY_DIR}/generated/PackageKeys.h
-          ${TYX_PACKAGE_KEYS}
-  DEPENDS ${CMAKE_SOURCE_DIR}/cmake/package_keys.py ${TYX_PACKAGE_KEYS})
-add_custom_target(package_keys DEPENDS ${CMAKE_BINARY_DIR}/generated/PackageKeys.h)
+set(test_build)
+if(TYX_TEST_BUILD)
+  set(test_build --test-build)
+endif()
+set(key_files)
+foreach(key IN LISTS TYX_PACKAGE_KEYS)
+  file(REAL_PATH ${key} key)  # relative to the source folder
+  list(APPEND key_files ${key})
+endforeach()
+execute_process(COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/package_keys.py
+                        ${CMAKE_BINARY_DIR}/generated/PackageKeys.h ${test_build} ${key_files}
+                RESULT_VARIABLE failed ERROR_VARIABLE refusal)
+if(failed)
+  message(FATAL_ERROR "${refusal}")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/package_keys.py ${key_files})
+
+# Code signing, so that virus scanners and SmartScreen see the maker's name on the shipped programs: a
+# certificate chain and its key (PEM or DER), or both in one PKCS#12 file; a password, if any, in a file.
+set(TYX_CODESIGN_CERT "" CACHE FILEPATH "Code-signing certificate, with its chain (PEM or DER)")
+set(TYX_CODESIGN_KEY "" CACHE FILEPATH "Private key of the code-signing certificate (PEM or DER)")
+set(TYX_CODESIGN_PKCS12 "" CACHE FILEPATH "Code-signing certificate and key in one PKCS#12 file, instead")
+set(TYX_CODESIGN_PASSWORD_FILE "" CACHE FILEPATH "File holding the password of the key or the PKCS#12 file")
+set(TYX_CODESIGN_TIMESTAMP "" CACHE STRING "RFC 3161 time-stamp server (empty: no time stamp)")
+set(codesign)
+if(TYX_CODESIGN_PKCS12)
+  set(codesign -pkcs12 ${TYX_CODESIGN_PKCS12})
+elseif(TYX_CODESIGN_CERT AND TYX_CODESIGN_KEY)
+  set(codesign -certs ${TYX_CODESIGN_CERT} -key ${TYX_CODESIGN_KEY})
+elseif(TYX_CODESIGN_CERT OR TYX_CODESIGN_KEY)
+  message(FATAL_ERROR "TyxUpdate: code signing needs both TYX_CODESIGN_CERT and TYX_CODESIGN_KEY (or TYX_CODESIGN_PKCS12).")
+elseif(NOT TYX_TEST_BUILD)
+  message(WARNING "TyxUpdate: TyxUpdate.exe and TyxPack.exe will not be code-signed (no TYX_CODESIGN_CERT and "
+                  "TYX_CODESIGN_KEY, nor TYX_CODESIGN_PKCS12).")
+endif()
+if(codesign)
+  find_program(OSSLSIGNCODE osslsigncode REQUIRED)
+  if(TYX_CODESIGN_PASSWORD_FILE)
+    list(APPEND codesign -readpass ${TYX_CODESIGN_PASSWORD_FILE})
+  endif()
+  if(TYX_CODESIGN_TIMESTAMP)
+    list(APPEND codesign -ts ${TYX_CODESIGN_TIMESTAMP})
+  endif()
+endif()
+function(tyx_codesign target description)
+  if(codesign)
+    set(exe $<TARGET_FILE:${target}>)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E rm -f ${exe}.signed
+      COMMAND ${OSSLSIGNCODE} sign ${codesign} -h sha256 -n ${description} -in ${exe} -out ${exe}.signed
+      COMMAND ${CMAKE_COMMAND} -E rename ${exe}.signed ${exe}
+      VERBATIM)
+  endif()
+endfunction()
 
 function(tyx_program name signedOnly)
-  add_executable(${name} WIN32 src/platform/win32/WinMain.cpp src/platform/win32/TyxUpdate.rc)
-  add_dependencies(${name} package_keys)
+  add_executable(${name} WIN32 src/TyxUpdateMain.cpp src/platform/win32/TyxUpdate.rc)
   target_include_directories(${name} PRIVATE ${CMAKE_BINARY_DIR}/generated)
   target_compile_definitions(${name} PRIVATE TYX_SIGNED_ONLY=$<BOOL:${signedOnly}>)
   target_link_libraries(${name} PRIVATE tyxwin32)
@@ -38,6 +88,7 @@ endfunction()
 set_source_files_properties(src/platform/win32/TyxUpdate.rc PROPERTIES
   OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/TyxUpdate.manifest)
 tyx_program(TyxUpdate ${TYX_SIGNED_PACKAGES_ONLY})
+tyx_codesign(TyxUpdate "TyxUpdate")
 
 # Layer 2: the Win32 layer against Wine's real services.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -73,8 +124,8 @@ target_link_options(Floor PRIVATE -municode)
 tyx_program(TyxUpdateSignedOnly ON)
 
 # The release engineers' packaging tool, shipped beside the updater.
-add_executable(TyxPack src/platform/win32/TyxPackMain.cpp)
-add_dependencies(TyxPack package_keys)
+add_executable(TyxPack src/TyxPackMain.cpp)
 target_include_directories(TyxPack PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(TyxPack PRIVATE tyxwin32)
 target_link_options(TyxPack PRIVATE -municode)
+tyx_codesign(TyxPack "TyxPack")

@@ -12,6 +12,7 @@ pkgs=(
   python3 gcab locales                                   # the harness, test packages, the Czech locale
   nginx-light tinyproxy openssl ca-certificates iproute2 util-linux mount   # the test web hosts
   curl cabextract time                                   # the benchmark's comparison and its peak memory
+  osslsigncode                                           # code-signs the shipped programs and checks it
 )
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386

@@ -4,18 +4,13 @@
 #include "download/GetHttpInfo.h"
 #include "download/ResumableDownload.h"
 #include "platform/ErrorRecord.h"
+#include "platform/RemoveIfThere.h"
 #include "product/PackageFiles.h"
 
 namespace tyx {
 namespace {
 
-void RemovePartialPackage(Session& s) {
-  const std::string staged = s.run.gWorkPath + "\\" + kPackage;
-  try {
-    if (s.platform.files.FileExists(staged)) s.platform.files.DeleteFile(staged, true);
-  } catch (const ErrorRecord&) {
-  }
-}
+void RemovePartialPackage(Session& s) { RemoveIfThere(s.platform.files, s.run.gWorkPath + "\\" + kPackage); }
 
 }  // namespace
 

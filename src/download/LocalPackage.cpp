@@ -1,21 +1,10 @@
 #include "download/LocalPackage.h"
 
 #include "platform/ErrorRecord.h"
+#include "platform/RemoveIfThere.h"
 #include "product/PackageFiles.h"
 
 namespace tyx {
-namespace {
-
-// A copy cut short by a full disk would keep the disk full.
-void DeletePartialCopy(IFileSystem& files, const std::string& path) {
-  try {
-    if (files.FileExists(path)) files.DeleteFile(path, true);
-  } catch (const ErrorRecord&) {
-  }
-}
-
-}  // namespace
-
 bool CopyLocalPackage(Session& s) {
   const std::string staged = s.run.gWorkPath + "\\" + kPackage;
   const std::string shared = s.run.gDataPath + "\\" + kPackage;
@@ -29,7 +18,7 @@ bool CopyLocalPackage(Session& s) {
     }
     files.CopyFile(shared, staged, true);
   } catch (const ErrorRecord& e) {
-    DeletePartialCopy(files, staged);
+    RemoveIfThere(files, staged);  // a copy cut short by a full disk would keep it full
     s.ShowStatus(std::string("Aktualizační soubor '") + kPackage + "' nelze připravit k rozbalení (" +
                  e.Description() + ")");
     s.Pump();

@@ -5,26 +5,24 @@
 
 #include "download/ResumableDownload.h"
 #include "platform/ErrorRecord.h"
+#include "platform/RemoveIfThere.h"
 
 namespace tyx {
 namespace {
 
 const char kSideHeader[] = "TyxUpdate resume 1";
 
-void RemoveIfThere(IFileSystem& files, const std::string& path) {
-  try {
-    if (files.FileExists(path)) files.DeleteFile(path, true);
-  } catch (const ErrorRecord&) {
-  }
-}
-
 bool ParseLength(const std::string& text, int64_t& value) {
-  if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  value = std::stoll(text);
+  value = ParseByteCount(text);
   return value > 0 && value <= kMaxPackageBytes;
 }
 
 }  // namespace
+
+int64_t ParseByteCount(const std::string& text) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 18) return -1;
+  return std::stoll(text);
+}
 
 bool UsableValidator(const std::string& text) {
   if (text.empty() || text.size() > 200) return false;

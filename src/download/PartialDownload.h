@@ -48,6 +48,10 @@ class PartialDownload {
   uintptr_t file_ = 0;
 };
 
+// A count of bytes in decimal digits, as a header or the side file gives it;
+// -1 for anything else.
+int64_t ParseByteCount(const std::string& text);
+
 // A server's ETag or Last-Modified that can stand in a header line.
 bool UsableValidator(const std::string& text);
 

@@ -38,12 +38,6 @@ std::string Header(IInternet& net, InternetHandle url, uint32_t level) {
   return text;
 }
 
-// The length the response itself declares, or -1.
-int64_t DeclaredLength(const std::string& text) {
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 18) return -1;
-  return std::stoll(text);
-}
-
 // A weak ETag never matches If-Range; Last-Modified stands in for it.
 std::string ValidatorOf(IInternet& net, InternetHandle url) {
   const std::string etag = Header(net, url, HTTP_QUERY_ETAG);
@@ -117,7 +111,7 @@ Try Request(Session& s, const DownloadRequest& r, PartialDownload& part) {
     s.ShowStatus("Stažení souboru navazuje na staženou část " + Progress(part.Size(), part.Total()));
   } else if (status == "200") {
     if (resuming) s.ShowStatus("Server neposlal navazující část; stažení začíná znovu od začátku");
-    const int64_t declared = DeclaredLength(Header(net, url.h, HTTP_QUERY_CONTENT_LENGTH));
+    const int64_t declared = ParseByteCount(Header(net, url.h, HTTP_QUERY_CONTENT_LENGTH));
     if (declared > kMaxPackageBytes)
       return Failed(3, "Soubor je větší než " + std::to_string(kMaxPackageBytes) + " bajtů");
     if (!part.Restart(ValidatorOf(net, url.h), declared)) return Failed(2);

@@ -1,6 +1,7 @@
 #include "download/SharePackage.h"
 
 #include "platform/ErrorRecord.h"
+#include "platform/RemoveIfThere.h"
 #include "product/PackageFiles.h"
 
 namespace tyx {
@@ -14,10 +15,7 @@ void SharePackage(Session& s) {
     files.Flush(copy);
     files.ReplaceFile(copy, s.run.gDataPath + "\\" + kPackage);
   } catch (const ErrorRecord& e) {
-    try {
-      if (files.FileExists(copy)) files.DeleteFile(copy, true);
-    } catch (const ErrorRecord&) {
-    }
+    RemoveIfThere(files, copy);
     s.ShowStatus(std::string("Aktualizační soubor nelze uložit do adresáře s daty (") + e.Description() + ")");
     s.Pump();
   }

@@ -32,6 +32,13 @@ std::string ShellErrorText(uint32_t code, const std::string& file) {
 }
 
 uint32_t ExecCmd::ShellExec(const std::string& file, bool wait, const std::string& parameters) {
+  // An elevated updater must not hand its rights on to the product: the
+  // desktop's shell starts it as the user (no process comes back to wait
+  // for), or it is not started at all.
+  if (shell_.RunsElevated()) {
+    if (shell_.ShellExecuteAsDesktopUser(file, parameters)) return 33;
+    return Refuse("Aplikaci " + file + " nelze spustit s právy uživatele. Spusťte ji znovu.");
+  }
   ProcessHandle process = 0;
   uint32_t result = shell_.ShellExecute(file, parameters, wait, process);
   if (result > 32) {
@@ -42,8 +49,12 @@ uint32_t ExecCmd::ShellExec(const std::string& file, bool wait, const std::strin
     }
     return result;
   }
+  return Refuse(ShellErrorText(result, file));
+}
+
+uint32_t ExecCmd::Refuse(const std::string& text) {
   shell_.Beep(400, 150);
-  dialogs_.MessageBox(ShellErrorText(result, file), "Otevřít soubor", MessageIcon::Exclamation);
+  dialogs_.MessageBox(text, "Otevřít soubor", MessageIcon::Exclamation);
   return 0;
 }
 

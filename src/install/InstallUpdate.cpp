@@ -11,6 +11,7 @@
 #include "install/RestorePreviousVersion.h"
 #include "package/PackageCheck.h"
 #include "platform/ErrorRecord.h"
+#include "platform/RemoveIfThere.h"
 #include "platform/Text.h"
 #include "product/EditionBuilds.h"
 #include "product/PackageFiles.h"
@@ -66,6 +67,7 @@ class Installation {
     // The application folder is complete: a failure from here on leaves it so.
     BackUpDataFiles();
     if (files_.FolderExists(s_.run.gNewVerPath)) files_.DeleteFolder(s_.run.gNewVerPath, true);
+    RemoveIfThere(files_, s_.run.gWorkPath + "\\" + kPackage);  // it would take room in the application's folder
     ShowProgress(s_.window.StatusBox(), 1.0f, false);
     s_.Pump();
     s_.ShowStatus("Aktualizace provedena");

@@ -104,7 +104,9 @@ bool Unpack(PackServices& s, const std::string& cabinet, const std::string& top,
   }
   std::string refusal = "Aktualizační soubor není podepsán výrobcem. Aktualizace nebude provedena.";
   PackageInf inf;
-  if (s.files.FileExists(top + "\\" + kPackageInfo)) refusal = ReadSignedList(s.files, s.crypto, top + "\\" + kPackageInfo, inf);
+  std::string keyName;
+  if (s.files.FileExists(top + "\\" + kPackageInfo))
+    refusal = ReadSignedList(s.files, s.crypto, top + "\\" + kPackageInfo, inf, keyName);
   if (refusal.empty()) refusal = CheckCabinetListing(inf, entries);
   if (refusal.empty()) refusal = CheckPackageFiles(s.files, s.crypto, top, inf);
   std::optional<ReleaseInfo> named;

@@ -27,7 +27,8 @@ bool ListFiles(IFileSystem& files, const std::string& folder, const std::string&
 
 }  // namespace
 
-std::string ReadSignedList(IFileSystem& files, ICrypto& crypto, const std::string& path, PackageInf& inf) {
+std::string ReadSignedList(IFileSystem& files, ICrypto& crypto, const std::string& path, PackageInf& inf,
+                           std::string& keyName) {
   std::optional<PackageInf> parsed;
   try {
     parsed = ParsePackageInf(files.ReadFile(path, kMaxPackageInfSize + 1));
@@ -35,7 +36,7 @@ std::string ReadSignedList(IFileSystem& files, ICrypto& crypto, const std::strin
     return Refused("Seznam souborů aktualizace nelze přečíst (" + e.Description() + ").");
   }
   if (!parsed) return Refused("Seznam souborů aktualizace je poškozen.");
-  if (!crypto.VerifySignature(parsed->signedPart, parsed->signature))
+  if (!crypto.VerifySignature(parsed->signedPart, parsed->signature, keyName))
     return Refused("Podpis aktualizačního souboru je neplatný.");
   inf = std::move(*parsed);
   return "";

@@ -10,8 +10,10 @@ namespace tyx {
 // Whether a package comes from the maker. Each answer is empty when it does,
 // else the refusal in words.
 
-// update.inf at `path`, well formed and signed under a built-in key.
-std::string ReadSignedList(IFileSystem& files, ICrypto& crypto, const std::string& path, PackageInf& inf);
+// update.inf at `path`, well formed and signed under a built-in key, which
+// `keyName` names.
+std::string ReadSignedList(IFileSystem& files, ICrypto& crypto, const std::string& path, PackageInf& inf,
+                           std::string& keyName);
 // The folder holds exactly the listed files (update.inf aside), each with its
 // size and hash.
 std::string CheckPackageFiles(IFileSystem& files, ICrypto& crypto, const std::string& folder, const PackageInf& inf);

@@ -40,11 +40,12 @@ bool CheckPackageList(Session& s) {
   }
   if (!signedPackage) return true;
   PackageInf inf;
+  std::string keyName;
   std::string refusal =
-      ReadSignedList(s.platform.files, s.platform.crypto, s.run.gNewVerPath + "\\" + kPackageInfo, inf);
+      ReadSignedList(s.platform.files, s.platform.crypto, s.run.gNewVerPath + "\\" + kPackageInfo, inf, keyName);
   if (refusal.empty()) refusal = CheckCabinetListing(inf, entries);
   if (!refusal.empty()) return RefusePackage(s, refusal);
-  s.log.WriteLog("Seznam souborů aktualizace je podepsán výrobcem.");
+  s.log.WriteLog("Seznam souborů aktualizace je podepsán výrobcem (klíč " + keyName + ").");
   s.run.signedList = std::move(inf);
   return true;
 }

@@ -17,6 +17,13 @@ class IShell {
   // `wantProcess` the started process is handed back (0 when there is none).
   virtual uint32_t ShellExecute(const std::string& file, const std::string& parameters, bool wantProcess,
                                 ProcessHandle& process) = 0;
+  // Whether this process holds an administrator's full token while the
+  // user's own is the limited one (UAC's elevation); false before Vista.
+  virtual bool RunsElevated() = 0;
+  // Opens the file as above, but by the desktop's shell (verb "open"), so
+  // that it runs with the rights of the user of the desktop, not with this
+  // process's. False when there is no desktop shell or it refuses.
+  virtual bool ShellExecuteAsDesktopUser(const std::string& file, const std::string& parameters) = 0;
   virtual void Beep(uint32_t frequency, uint32_t milliseconds) = 0;
   // OpenProcess with full access; 0 when it cannot be opened.
   virtual ProcessHandle OpenProcess(uint32_t processId) = 0;

@@ -8,7 +8,7 @@ import time
 
 import wine
 from tyx_e2e import (BUILD, USER_TEMP, Installation, WineTestCase, background, make_package, marker_of,
-                     read, reg, reg_set, release, stub, stub_record, value_base, wait_until, win, write)
+                     read, reg, reg_set, release, starters, stub, stub_record, value_base, wait_until, win, write)
 
 DONE = "Aktualizace provedena"
 RESTORED = "Předchozí verze obnovena"
@@ -84,6 +84,8 @@ class LocalUpdate(WineTestCase):
                     continue
                 started = inst.wait_started(2 if last == DONE else 1)
                 self.assertIn(f"started {product}.exe|", started)
+                # Wine runs every program elevated: the desktop's shell, not the updater, must start them.
+                self.assertEqual(starters(started), {"explorer.exe"}, started)
                 self.assertEqual("started tyxlibupdate.exe|/S" in started, last == DONE, started)
                 if last == DONE:
                     self.assertEqual((marker_of(inst.read(f"{product}.exe")), inst.read("helper.dll")), (b"V", b"dll"))
@@ -107,7 +109,9 @@ class LocalUpdate(WineTestCase):
             self.assertFalse(os.path.exists(os.path.join(inst.app, "Norva.exe")))
         self.assertEqual(inst.log().count("Přejmenování souboru Norva.exe na kasa.exe"), 2)
         self.assertEqual(marker_of(read(os.path.join(inst.backups()[0], "kasa.exe"))), b"old")
-        self.assertIn("started kasa.exe|", inst.wait_started(4))
+        started = inst.wait_started(4)
+        self.assertIn("started kasa.exe|", started)
+        self.assertEqual(starters(started), {"explorer.exe"}, started)
 
     def run_with_product_open(self, inst, exe, *options):
         """Runs the update while the stub `exe` shows "Kartotéka Norva", pressing OK on the updater's box (the

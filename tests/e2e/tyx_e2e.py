@@ -119,6 +119,11 @@ def stub_record(folder):
     return read(os.path.join(folder, "started.log")).decode("utf-16-le").splitlines()
 
 
+def starters(record):
+    """Which programs started the stubs of a record ("explorer.exe": the desktop's shell)."""
+    return {line[len("parent "):] for line in record if line.startswith("parent ")}
+
+
 def form_shown(finished):
     """Whether the update's form is mapped before `finished()`: a window of its title whose client area alone is
     672 x 369 pixels (a message box of the same title is smaller)."""
@@ -165,8 +170,8 @@ def make_package(path, files, pack=None):
         subprocess.run(["gcab", "-c", "-z", os.path.abspath(path)] + sorted(os.listdir(work)), cwd=work, check=True)
 
 
-def background(args):
-    return subprocess.Popen([wine.WINE] + list(args), env=wine.environment(), stdin=subprocess.DEVNULL,
+def background(args, stdin=subprocess.DEVNULL):
+    return subprocess.Popen([wine.WINE] + list(args), env=wine.environment(), stdin=stdin,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
@@ -179,6 +184,14 @@ def reg_set(key, name, value, prefix=None):
 
 
 class WineTestCase(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        # Wine ends the desktop's shell once no program runs, and a run that begins meanwhile finds none to start
+        # its programs: cmd waiting for input keeps it for the whole test, as Windows keeps it for the session.
+        keeper = background(["cmd"], stdin=subprocess.PIPE)
+        cls.addClassCleanup(keeper.wait)
+        cls.addClassCleanup(keeper.kill)
+
     def prepare(self, name, product, settings, exe=None, package=None, pack=None):
         """An installation of `product` (a stub marked "old"), the library updater, registry values and,
         given `package` (name -> bytes), update.cab in the data folder."""

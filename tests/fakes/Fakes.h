@@ -220,7 +220,10 @@ class FakeCrypto : public ICrypto {
     digest = {fs::file_size(NativePath(path), error), std::string(64, '0')};
     return !error;
   }
-  bool VerifySignature(const std::string&, const std::string& signature) override { return signature == "good"; }
+  bool VerifySignature(const std::string&, const std::string& signature, std::string& keyName) override {
+    keyName = "test";
+    return signature == "good";
+  }
   bool SignedPackagesOnly() override { return false; }
 };
 
@@ -285,6 +288,11 @@ class FakeOs : public IRegistry, public ISystem, public ICodePage, public IProce
     process = 0;
     return shellResult;
   }
+  bool RunsElevated() override { return elevated; }
+  bool ShellExecuteAsDesktopUser(const std::string& file, const std::string& parameters) override {
+    if (desktopShell) started.push_back("as user " + file + "|" + parameters);
+    return desktopShell;
+  }
   void Beep(uint32_t, uint32_t) override { ++beeps; }
   ProcessHandle OpenProcess(uint32_t id) override { return id ? (++openProcesses, id) : 0; }
   bool GetExitCode(ProcessHandle process, uint32_t& code) override {
@@ -311,6 +319,7 @@ class FakeOs : public IRegistry, public ISystem, public ICodePage, public IProce
   std::vector<Box> boxes;
   std::vector<std::string> started;  // "file|parameters"
   uint32_t shellResult = 42;
+  bool elevated = false, desktopShell = true;
   int beeps = 0, openProcesses = 0;
   std::map<std::string, WindowHandle> windows;  // by title
   std::vector<WindowHandle> quits;

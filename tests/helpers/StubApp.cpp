@@ -1,8 +1,9 @@
 // Stands in for a product's executable in the end-to-end runs: it records in started.log beside itself (UTF-16)
-// that it was started, under which name and with which arguments. Started with "/window TITLE", it also opens a
+// that it was started, under which name and with which arguments, and by which program. Started with "/window TITLE", it also opens a
 // window of that title and runs until it is asked to quit; "/hold" before it keeps its own executable open the way
 // a loader on Windows does, so that nobody can delete or replace it while it runs.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <string>
 
@@ -16,6 +17,20 @@ void Record(const std::wstring& folder, const std::wstring& line) {
   CloseHandle(h);
 }
 
+// The executable's name of the process that started this one; "?" once it has ended.
+std::wstring ParentName() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{sizeof entry};
+  DWORD parent = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+  std::wstring name = L"?";
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    if (entry.th32ProcessID == parent) name = entry.szExeFile;
+  CloseHandle(snapshot);
+  return name;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -26,6 +41,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   args = *args == L'"' ? wcschr(args + 1, L'"') + 1 : wcschr(args, L' ') ? wcschr(args, L' ') : L"";
   while (*args == L' ') ++args;
   Record(folder, L"started " + name + L"|" + args);
+  Record(folder, L"parent " + ParentName());
   if (wcsncmp(args, L"/hold ", 6) == 0) {
     args += 6;  // the handle stays open until the process ends
     if (CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr) !=

@@ -185,7 +185,7 @@ TEST(DownloadStep, OnlyTypeTwoSharesOnlyACheckedPackageAndAFailureKeepsTheWindow
     EXPECT_EQ(h.dir.Read("data/update.cab"), c.shared) << c.type << c.status_line;
     EXPECT_EQ(std::count(h.window.statusHistory.begin(), h.window.statusHistory.end(), c.status_line), 1);
     EXPECT_EQ(h.window.timers[1], c.status && *c.status == '2');  // extraction fails, the window closes all the same
-    EXPECT_EQ(h.dir.Exists("app/OldVer/update.cab"), c.status && *c.status == '2');
+    EXPECT_EQ(h.dir.Exists("app/OldVer/update.cab"), c.status && *c.status == '2' && !c.valid);  // kept only when refused
     EXPECT_FALSE(h.files.Files(h.run.gDataPath).size() > 2) << "a copy left under a temporary name";
     if (!c.status) {
       EXPECT_EQ(h.LogMessages(), (Lines{"Výpočet velikosti souboru update.cab",

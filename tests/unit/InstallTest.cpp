@@ -123,14 +123,31 @@ TEST(CloseApplication, NothingRunningShowsNothingAStubbornOneIsGivenUpAfterHalfA
 }
 
 // The texts of the shell's own codes are checked against the real shell by the Win32 layer's tests.
-TEST(ExecCmd, AFailedStartBeepsAndExplainsInCzech) {
-  test::Harness h;
-  ExecCmd exec(h.os, h.os, nullptr);
-  h.os.shellResult = 8;
-  EXPECT_EQ(exec.ShellExec("c:\\app\\x.exe", false, ""), 0u);
-  ASSERT_EQ(h.os.boxes.size(), 1u);
-  EXPECT_EQ(h.os.boxes[0].text + "|" + h.os.boxes[0].title, "Nedostatek paměti|Otevřít soubor");
-  EXPECT_EQ(h.os.beeps, 1);
+TEST(ExecCmd, AnElevatedRunStartsOnlyAsTheDesktopsUserAFailedStartBeepsAndExplainsInCzech) {
+  struct Row {
+    bool elevated, desktopShell;
+    uint32_t shellResult;
+    std::string started, box;  // box: text|title
+  } rows[] = {
+      {false, true, 42, "c:\\app\\x.exe|/S", ""},
+      {false, true, 8, "c:\\app\\x.exe|/S", "Nedostatek paměti|Otevřít soubor"},
+      {true, true, 42, "as user c:\\app\\x.exe|/S", ""},
+      {true, false, 42, "", "Aplikaci c:\\app\\x.exe nelze spustit s právy uživatele. Spusťte ji znovu.|Otevřít soubor"},
+  };
+  for (const auto& row : rows) {
+    test::Harness h;
+    ExecCmd exec(h.os, h.os, nullptr);
+    h.os.elevated = row.elevated;
+    h.os.desktopShell = row.desktopShell;
+    h.os.shellResult = row.shellResult;
+    bool ok = exec.ShellExec("c:\\app\\x.exe", false, "/S") != 0;
+    std::string started, box;
+    for (const auto& s : h.os.started) started += s;
+    for (const auto& b : h.os.boxes) box += b.text + "|" + b.title;
+    EXPECT_EQ(started + "/" + box, row.started + "/" + row.box);
+    EXPECT_EQ(ok, row.box.empty()) << row.box;
+    EXPECT_EQ(h.os.beeps, row.box.empty() ? 0 : 1) << row.box;
+  }
 }
 
 }  // namespace tyx::test

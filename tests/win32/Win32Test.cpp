@@ -7,9 +7,11 @@
 #include "install/ExecCmd.h"
 #include "platform/RegistryAccess.h"
 #include "platform/VersionInfo.h"
+#include "platform/win32/CryptHandles.h"
 #include "platform/win32/Wide.h"
 #include "platform/win32/Win32Cabinet.h"
 #include "platform/win32/Win32CodePage.h"
+#include "platform/win32/Win32Crypto.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32PackTools.h"
 #include "platform/win32/Win32Process.h"
@@ -220,6 +222,53 @@ TEST(Win32Process, OneRunAtATime) {
   WaitForSingleObject(second.get(), INFINITE);
   GetExitCodeThread(second.get(), &taken);
   EXPECT_EQ(taken, 0u);
+}
+
+// A key pair made here: its PUBLICKEYBLOB, and its signatures in OpenSSL's order.
+struct KeyPair {
+  explicit KeyPair(DWORD bits) {
+    DWORD size = 2048;
+    CryptGenKey(provider.get(), AT_SIGNATURE, bits << 16, key.out());
+    CryptExportKey(key.get(), 0, PUBLICKEYBLOB, 0, reinterpret_cast<BYTE*>(blob.data()), &size);
+    blob.resize(size);
+  }
+  std::string Sign(const std::string& data) const {
+    CryptHash hash;
+    std::string signature(1024, '\0');
+    DWORD size = 1024;
+    CryptCreateHash(provider.get(), CALG_SHA_256, 0, 0, hash.out());
+    CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()), 0);
+    CryptSignHashW(hash.get(), AT_SIGNATURE, nullptr, 0, reinterpret_cast<BYTE*>(signature.data()), &size);
+    return {signature.rend() - size, signature.rend()};
+  }
+  CryptProvider provider = OpenProvider();
+  CryptKey key;
+  std::string blob = std::string(2048, '\0');
+};
+
+TEST(Win32Crypto, SignaturesOfStrongKeysVerifyAndNameTheirKey) {
+  const KeyPair maker(3072), next(3072), weak(2048);
+  // Data whose signature begins with a zero byte, which a signer may leave out.
+  std::string data, signature;
+  for (int i = 0; i < 4096 && (signature.empty() || signature[0] != '\0'); ++i)
+    signature = maker.Sign(data = std::to_string(i));
+  ASSERT_EQ(signature.size(), 384u);
+  const struct {
+    const char* name;
+    std::string signature;
+    std::vector<PackageKey> keys;
+    std::string keyName;
+  } rows[] = {
+      {"the second key's", signature, {{next.blob, "next"}, {maker.blob, "maker"}}, "maker"},
+      {"leading zero left out", signature.substr(1), {{maker.blob, "maker"}}, "maker"},
+      {"longer than the key", std::string(1, '\0') + signature, {{maker.blob, "maker"}}, "refused"},
+      {"a key under 3072 bits", weak.Sign(data), {{weak.blob, "weak"}}, "refused"},
+  };
+  for (const auto& row : rows) {
+    std::string keyName;
+    EXPECT_EQ(Win32Crypto(row.keys, false).VerifySignature(data, row.signature, keyName) ? keyName : "refused",
+              row.keyName) << row.name;
+  }
 }
 
 // Draws a quarter of the bar and Czech texts, then checks the client area as the X server shows it.

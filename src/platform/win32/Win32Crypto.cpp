@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Crypto.h"
 
+#include <cstring>
+
 #include "platform/win32/CryptHandles.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Wide.h"
@@ -43,12 +45,30 @@ bool Win32Crypto::DigestFile(const std::string& path, FileDigest& digest) {
   return true;
 }
 
-bool Win32Crypto::VerifySignature(const std::string& data, const std::string& signature) {
+namespace {
+
+// The key's length in bytes, 0 for a key too weak to trust or a damaged blob.
+size_t StrongKeyLength(const std::string& blob) {
+  RSAPUBKEY rsa;
+  if (blob.size() < sizeof(BLOBHEADER) + sizeof rsa) return 0;
+  memcpy(&rsa, blob.data() + sizeof(BLOBHEADER), sizeof rsa);
+  const size_t length = (rsa.bitlen + 7) / 8;
+  const bool strong = rsa.magic == 0x31415352 && rsa.bitlen >= 3072 && rsa.pubexp == 65537;  // "RSA1"
+  return strong && blob.size() == sizeof(BLOBHEADER) + sizeof rsa + length ? length : 0;
+}
+
+}  // namespace
+
+bool Win32Crypto::VerifySignature(const std::string& data, const std::string& signature, std::string& keyName) {
   CryptProvider provider = OpenProvider();
   if (!provider.get()) return false;
-  // CryptoAPI wants the signature's bytes least significant first.
-  std::string reversed(signature.rbegin(), signature.rend());
-  for (const std::string& blob : keys_) {
+  for (const auto& [blob, name] : keys_) {
+    const size_t length = StrongKeyLength(blob);
+    if (length == 0 || signature.size() > length) continue;
+    // CryptoAPI wants the signature as long as the key, least significant byte first; a signer may have left
+    // out leading zero bytes.
+    std::string reversed(signature.rbegin(), signature.rend());
+    reversed.resize(length, '\0');
     CryptKey key;
     CryptHash hash;
     if (!CryptImportKey(provider.get(), reinterpret_cast<const BYTE*>(blob.data()), static_cast<DWORD>(blob.size()), 0,
@@ -57,8 +77,10 @@ bool Win32Crypto::VerifySignature(const std::string& data, const std::string& si
         !CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()), 0))
       continue;
     if (CryptVerifySignatureW(hash.get(), reinterpret_cast<const BYTE*>(reversed.data()),
-                              static_cast<DWORD>(reversed.size()), key.get(), nullptr, 0))
+                              static_cast<DWORD>(reversed.size()), key.get(), nullptr, 0)) {
+      keyName = name;
       return true;
+    }
   }
   return false;
 }

@@ -1,8 +1,14 @@
 #include "platform/win32/Win32Shell.h"
 
+#include "platform/win32/ComHandles.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Wide.h"
 #include "platform/win32/WinApi.h"
 #include <shellapi.h>
 #undef ShellExecute
+#include <exdisp.h>
+#include <shldisp.h>
+#include <shlobj.h>
 
 namespace tyx::win32 {
 namespace {
@@ -50,6 +56,48 @@ uint32_t Win32Shell::ShellExecute(const std::string& file, const std::string& pa
   // Wine calls every start it could not make a bad format; the thread's
   // error tells which it was (a locked executable, say).
   return result == ERROR_BAD_FORMAT ? ShellCodeOf(error, result) : result;
+}
+
+bool Win32Shell::RunsElevated() {
+  HANDLE raw = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+  KernelHandle token(raw);
+  // Only a split token is raised above the user's own rights; with UAC off an
+  // administrator's one token is the desktop's too. Windows XP knows neither.
+  TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+  DWORD size = 0;
+  return GetTokenInformation(token.get(), TokenElevationType, &type, sizeof type, &size) &&
+         type == TokenElevationTypeFull;
+}
+
+bool Win32Shell::ShellExecuteAsDesktopUser(const std::string& file, const std::string& parameters) {
+  // The desktop's folder view hands out the shell's automation object, which
+  // starts programs inside the desktop's process, with its token.
+  ComApartment apartment;
+  ComPtr<IShellWindows> windows;
+  ComPtr<IDispatch> desktop, background, application;
+  ComPtr<IServiceProvider> services;
+  ComPtr<IShellBrowser> browser;
+  ComPtr<IShellView> view;
+  ComPtr<IShellFolderViewDual> folderView;
+  ComPtr<IShellDispatch2> shell;
+  Variant location(static_cast<LONG>(CSIDL_DESKTOP)), none;
+  long window = 0;
+  if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                              windows.outVoid())) ||
+      windows->FindWindowSW(location.get(), none.get(), SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.out()) !=
+          S_OK ||
+      !desktop.get() || FAILED(desktop->QueryInterface(IID_IServiceProvider, services.outVoid())) ||
+      FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.outVoid())) ||
+      FAILED(browser->QueryActiveShellView(view.out())) ||
+      FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.outVoid())) ||
+      FAILED(background->QueryInterface(IID_IShellFolderViewDual, folderView.outVoid())) ||
+      FAILED(folderView->get_Application(application.out())) ||
+      FAILED(application->QueryInterface(IID_IShellDispatch2, shell.outVoid())))
+    return false;
+  Variant name(Wide(file)), arguments(Wide(parameters)), folder(std::wstring(L"C:\\")), verb(std::wstring(L"open")),
+      show(static_cast<LONG>(SW_SHOWNOACTIVATE));
+  return SUCCEEDED(shell->ShellExecute(name.get()->bstrVal, *arguments, *folder, *verb, *show));
 }
 
 void Win32Shell::Beep(uint32_t frequency, uint32_t milliseconds) { ::Beep(frequency, milliseconds); }

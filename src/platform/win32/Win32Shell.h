@@ -9,6 +9,8 @@ class Win32Shell : public IShell {
   explicit Win32Shell(ICodePage& codePage) : codePage_(codePage) {}
   uint32_t ShellExecute(const std::string& file, const std::string& parameters, bool wantProcess,
                         ProcessHandle& process) override;
+  bool RunsElevated() override;
+  bool ShellExecuteAsDesktopUser(const std::string& file, const std::string& parameters) override;
   void Beep(uint32_t frequency, uint32_t milliseconds) override;
   ProcessHandle OpenProcess(uint32_t processId) override;
   bool GetExitCode(ProcessHandle process, uint32_t& code) override;

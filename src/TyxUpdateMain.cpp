@@ -1,3 +1,4 @@
+// TyxUpdate.exe: wires the Win32 layer to the update flow and runs it.
 #include "platform/win32/Win32Cabinet.h"
 #include "platform/win32/Win32CodePage.h"
 #include "platform/win32/Win32Crypto.h"

@@ -1,3 +1,4 @@
+// TyxPack.exe: wires the Win32 layer to the packaging command and prints its answer.
 #include <string>
 #include <vector>
 
