@@ -52,8 +52,8 @@ def prepare():
                 f.write(content)
     package = os.path.join(inst.root, "update.cab")
     key = os.path.join(BUILD, "keys", "test.pem")
-    print(f"Running TyxPack.exe build --product Norva --key {key} --pack {extras} --out {package} {release}")
-    packed = wine.run([os.path.join(tyx_e2e.BUILD, "TyxPack.exe"), "build", "--product", "Norva", "--key",
+    print(f"Running TyxPack.exe build --product Norva --release 1 --key {key} --pack {extras} --out {package} {release}")
+    packed = wine.run([os.path.join(tyx_e2e.BUILD, "TyxPack.exe"), "build", "--product", "Norva", "--release", "1", "--key",
                        tyx_e2e.win(key), "--pack", tyx_e2e.win(extras), "--out", tyx_e2e.win(package),
                        tyx_e2e.win(release)], capture_output=True)
     print(packed.stdout.decode("utf-8", "replace"))
