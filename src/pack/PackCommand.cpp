@@ -111,7 +111,7 @@ bool Unpack(PackServices& s, const std::string& cabinet, const std::string& top,
   if (refusal.empty()) refusal = CheckPackageFiles(s.files, s.crypto, top, inf);
   std::optional<ReleaseInfo> named;
   if (refusal.empty() && s.files.FileExists(top + "\\" + kReleaseFile))
-    named = ParseReleaseInfo(s.files.ReadFile(top + "\\" + kReleaseFile, 4096));
+    named = ParseReleaseInfo(s.files.ReadFile(top + "\\" + kReleaseFile, kMaxReleaseFileSize));
   if (refusal.empty() && !named) refusal = "Aktualizační soubor neuvádí produkt, kanál a vydání. Aktualizace nebude provedena.";
   if (!refusal.empty()) {
     out += "Balíček " + cabinet + " odmítnut: " + refusal + "\r\n";

@@ -3,13 +3,12 @@
 #include <map>
 #include <set>
 
+#include "package/PackageCheck.h"
 #include "platform/Text.h"
 #include "product/PackageFiles.h"
 
 namespace tyx {
 namespace {
-
-std::string Refused(const std::string& reason) { return reason + " Aktualizace nebude provedena."; }
 
 // A line of pack.lst: a name and its line end.
 constexpr uint64_t kMaxNameBytes = 300;

@@ -7,9 +7,9 @@
 #include "product/PackageFiles.h"
 
 namespace tyx {
-namespace {
-
 std::string Refused(const std::string& reason) { return reason + " Aktualizace nebude provedena."; }
+
+namespace {
 
 // Every file below the folder by its name relative to it, lower-cased; false
 // when two names differ only in case (one of them would never be checked).

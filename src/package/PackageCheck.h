@@ -10,6 +10,9 @@ namespace tyx {
 // Whether a package comes from the maker. Each answer is empty when it does,
 // else the refusal in words.
 
+// The reason as the status line and the log show a refusal.
+std::string Refused(const std::string& reason);
+
 // update.inf at `path`, well formed and signed under a built-in key, which
 // `keyName` names.
 std::string ReadSignedList(IFileSystem& files, ICrypto& crypto, const std::string& path, PackageInf& inf,

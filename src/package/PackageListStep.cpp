@@ -9,12 +9,6 @@
 #include "release/ReleaseInfo.h"
 
 namespace tyx {
-namespace {
-
-constexpr uint32_t kMaxReleaseFileSize = 4096;
-
-}  // namespace
-
 bool CheckPackageList(Session& s) {
   s.run.signedList.reset();
   CabServices services{s.platform.cabinet, s.platform.files, s.platform.codePage, s.platform.system};

@@ -11,7 +11,6 @@
 namespace tyx {
 namespace {
 
-constexpr size_t kMaxReleaseFileSize = 4096;
 const std::string kNoUpdate = " Aktualizace nebude provedena.";
 
 // The release the file names; nullopt, with the refusal, when it cannot be read.

@@ -24,6 +24,8 @@ inline constexpr char kReleaseFile[] = "TyxRelease.inf";
 inline constexpr char kReleaseChannel[] = "release";
 inline constexpr char kBetaChannel[] = "beta";
 inline constexpr uint32_t kMaxReleaseNumber = 999999999;
+// Larger than any honest TyxRelease.inf.
+inline constexpr uint32_t kMaxReleaseFileSize = 4096;
 
 // nullopt for anything but exactly that text with a known channel.
 std::optional<ReleaseInfo> ParseReleaseInfo(std::string_view text);
