@@ -86,7 +86,8 @@ class Installation:
             running = pool.submit(wine.run, args, timeout=600, capture_output=True, prefix=self.prefix)
             shown = form_shown(running.done)
             result = running.result()
-        assert result.returncode == 0, f"TyxUpdate.exe ended with {result.returncode}: {result.stderr[-2000:]}"
+        assert result.returncode == 0, \
+            f"TyxUpdate.exe ended with {result.returncode}: {result.stderr[-2000:]}; its log ends {self.log()[-5:] if os.path.exists(os.path.join(self.own, 'Update.log')) else None}"
         assert shown == window, f"the form \"{WINDOW_TITLE}\" {'never' if window else 'was'} shown"
 
     def run_killed(self, when, timeout=900):
@@ -190,7 +191,7 @@ class WineTestCase(unittest.TestCase):
         # its programs: cmd waiting for input keeps it for the whole test, as Windows keeps it for the session.
         keeper = background(["cmd"], stdin=subprocess.PIPE)
         cls.addClassCleanup(keeper.wait)
-        cls.addClassCleanup(keeper.kill)
+        cls.addClassCleanup(keeper.stdin.close)
 
     def prepare(self, name, product, settings, exe=None, package=None, pack=None):
         """An installation of `product` (a stub marked "old"), the library updater, registry values and,

@@ -84,9 +84,14 @@ def another_prefix(name):
     # Kept running, as the test run's is: starting a prefix's services takes seconds
     subprocess.run([WINESERVER, "-p"], env=environment(prefix), check=True, stdin=subprocess.DEVNULL,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # Its session stays open, as the test run's does (see WineTestCase): a run there must find the desktop's shell.
+    keeper = subprocess.Popen([WINE, "cmd"], env=environment(prefix), stdin=subprocess.PIPE,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         yield prefix
     finally:
+        keeper.stdin.close()
+        keeper.wait()
         subprocess.run([WINESERVER, "-k"], env=environment(prefix))
         shutil.rmtree(prefix, ignore_errors=True)
 
