@@ -105,6 +105,7 @@ class WebUpdate(WineTestCase):
              "Server neposlal navazující část; stažení začíná znovu od začátku", "done"),
             ("wrong-offset", {}, [cut, {"range": "bytes=1-"}], "Server poslal jinou část souboru (bytes 1-", "done"),
             ("replaced", {}, [dict(cut, then=replace)], "Server neposlal navazující část", "done"),
+            ("stalled", {}, [{"stall": MIB}], "Přenos souboru byl přerušen (chyba 12002)", "done"),
             ("closed", {}, [{"slow": MIB}], "Stažení souboru", "closed"),
             ("proxy", {"Proxy": "1", "ProxyAdr": "127.0.0.1:8888"}, [cut], resumed, "done"),
         ]

@@ -40,12 +40,15 @@ InternetHandle Win32Internet::OpenUrl(bool wide, InternetHandle session, const s
 
 bool Win32Internet::ReadFile(InternetHandle file, char* buffer, uint32_t size, uint32_t& read) {
   DWORD n = 0;
-  BOOL ok = InternetReadFile(H(file), buffer, size, &n);
+  auto timeout = receiveTimeouts_.find(file);
+  BOOL ok = timeout == receiveTimeouts_.end() ? InternetReadFile(H(file), buffer, size, &n)
+                                              : timedRead_.Read(H(file), buffer, size, n, timeout->second);
   read = n;
   return ok != FALSE;
 }
 
 void Win32Internet::CloseHandle(InternetHandle handle) {
+  receiveTimeouts_.erase(handle);
   if (handle) InternetCloseHandle(H(handle));
 }
 
@@ -62,6 +65,7 @@ InternetHandle Win32Internet::OpenRequest(InternetHandle connection, const std::
 
 bool Win32Internet::SetOption(InternetHandle handle, uint32_t option, uint32_t value) {
   DWORD v = value;
+  if (option == INTERNET_OPTION_RECEIVE_TIMEOUT) receiveTimeouts_[handle] = value;
   return InternetSetOptionA(H(handle), option, &v, sizeof v) != FALSE;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
+#include <map>
+
 #include "platform/CodePage.h"
 #include "platform/Internet.h"
+#include "platform/win32/TimedRead.h"
 
 namespace tyx::win32 {
 
@@ -23,6 +26,9 @@ class Win32Internet : public IInternet {
 
  private:
   ICodePage& codePage_;
+  // A read on a handle given a receive time-out keeps to it, whatever WinINet does with it.
+  std::map<InternetHandle, uint32_t> receiveTimeouts_;
+  TimedRead timedRead_;
 };
 
 }  // namespace tyx::win32
