@@ -8,6 +8,7 @@ a relay that breaks connections (FAULTS).
 """
 import contextlib
 import os
+import re
 import shutil
 import socket
 import ssl
@@ -76,6 +77,7 @@ class FaultyHost:
       {"stall": N}  sends nothing more after N bytes, until the client gives up
       {"slow": N}   goes on at 80 KiB/s after N bytes
       {"range": R}  asks nginx for the range R instead of the client's ("": none)
+      {"date": D}   answers with the Date header D, as a host whose clock says so
     `sent` has the bytes of each answer that reached the client."""
 
     def __init__(self):
@@ -115,6 +117,8 @@ class FaultyHost:
                 upstream.sendall(b"\r\n".join([first] + headers + [b"Connection: close", b"", b""]))
                 limit = fault.get("cut", fault.get("stall"))
                 while data := upstream.recv(16384):
+                    if "date" in fault and self.sent[index] == 0:  # the headers come first, in one piece
+                        data = re.sub(rb"\r\nDate: [^\r]*", b"\r\nDate: " + fault["date"].encode(), data, count=1)
                     if limit is not None:
                         data = data[:max(0, limit - self.sent[index])]
                     client.sendall(data)
