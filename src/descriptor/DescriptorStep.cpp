@@ -31,8 +31,8 @@ std::string Refusal(Session& s, const ReleaseDescriptor& d) {
   if (!s.platform.crypto.VerifySignature(d.signedPart, d.signature, keyName))
     return Refused("Popis vydání na serveru není podepsán výrobcem.");
   if (d.release.product != s.run.gProduct)
-    return Refused("Popis vydání na serveru je určen pro produkt " + d.release.product + ", ne pro " +
-                   s.run.gProduct + ".");
+    return Refused("Popis vydání na serveru je určen pro produkt " + d.release.product + ", ne pro " + s.run.gProduct +
+                   ".");
   if (d.release.channel != channel && d.release.channel != kReleaseChannel)
     return Refused("Popis vydání na serveru je určen pro kanál " + d.release.channel + ", ne pro " + channel + ".");
   return "";

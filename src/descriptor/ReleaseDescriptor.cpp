@@ -43,8 +43,9 @@ std::optional<ReleaseDescriptor> ParseReleaseDescriptor(std::string_view text) {
   // The release's own lines are those of TyxRelease.inf.
   size_t releaseEnd = text.find("\r\npackage ");
   if (releaseEnd == std::string_view::npos) return std::nullopt;
-  std::optional<ReleaseInfo> release = ParseReleaseInfo(
-      std::string("TyxUpdate release 1\r\n") + std::string(text.substr(sizeof kHeader - 1, releaseEnd + 2 - (sizeof kHeader - 1))));
+  std::optional<ReleaseInfo> release =
+      ParseReleaseInfo(std::string("TyxUpdate release 1\r\n") +
+                       std::string(text.substr(sizeof kHeader - 1, releaseEnd + 2 - (sizeof kHeader - 1))));
   if (!release) return std::nullopt;
   ReleaseDescriptor d;
   d.release = *release;

@@ -40,7 +40,8 @@ bool Unpack(PackServices& s, const std::string& cabinet, const std::string& top,
   std::optional<ReleaseInfo> named;
   if (refusal.empty() && s.files.FileExists(top + "\\" + kReleaseFile))
     named = ParseReleaseInfo(s.files.ReadFile(top + "\\" + kReleaseFile, kMaxReleaseFileSize));
-  if (refusal.empty() && !named) refusal = "Aktualizační soubor neuvádí produkt, kanál a vydání. Aktualizace nebude provedena.";
+  if (refusal.empty() && !named)
+    refusal = "Aktualizační soubor neuvádí produkt, kanál a vydání. Aktualizace nebude provedena.";
   if (!refusal.empty()) {
     out += "Balíček " + cabinet + " odmítnut: " + refusal + "\r\n";
     return false;

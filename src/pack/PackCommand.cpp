@@ -234,8 +234,10 @@ int RunTyxPack(const std::vector<std::string>& a, PackServices& s, std::string& 
       const int built = Reissue(s, options, out);
       return built ? built : Publish(s, options, options.out, out);
     }
-    if (!a.empty() && a[0] == "publish" && ParseRolloutOptions(a, options)) return Publish(s, options, options.folder, out);
-    if (!a.empty() && a[0] == "halt" && ParseRolloutOptions(a, options)) return HaltRollout(s, options.folder, options.key, out);
+    if (!a.empty() && a[0] == "publish" && ParseRolloutOptions(a, options))
+      return Publish(s, options, options.folder, out);
+    if (!a.empty() && a[0] == "halt" && ParseRolloutOptions(a, options))
+      return HaltRollout(s, options.folder, options.key, out);
   } catch (const ErrorRecord& e) {
     out += "Chyba: " + e.Description() + "\r\n";
     return 1;

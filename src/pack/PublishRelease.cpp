@@ -21,7 +21,8 @@ std::string Day(int64_t t) {
   const int64_t days = t / 86400, rest = t % 86400;
   // Civil date from days since 1970.
   const int64_t z = days + 719468, era = z / 146097, doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365, doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365,
+                doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
   const int64_t mp = (5 * doy + 2) / 153, d = doy - (153 * mp + 2) / 5 + 1, m = mp < 10 ? mp + 3 : mp - 9;
   const int64_t y = yoe + era * 400 + (m <= 2);
   char text[64];
@@ -61,19 +62,22 @@ int Write(PackServices& s, ReleaseDescriptor d, const std::string& path, const s
 std::optional<ReleaseDescriptor> ReadDescriptor(PackServices& s, const std::string& path, std::string& out) {
   std::optional<ReleaseDescriptor> d = ParseReleaseDescriptor(s.files.ReadFile(path, kMaxDescriptorSize + 1));
   std::string keyName;
-  if (!d) out += "Popis vydání " + path + " je poškozen.\r\n";
-  else if (!s.crypto.VerifySignature(d->signedPart, d->signature, keyName))
+  if (!d) {
+    out += "Popis vydání " + path + " je poškozen.\r\n";
+    return std::nullopt;
+  }
+  if (!s.crypto.VerifySignature(d->signedPart, d->signature, keyName)) {
     out += "Popis vydání " + path + " není podepsán klíčem zabudovaným v programu.\r\n";
-  else return d;
-  return std::nullopt;
+    return std::nullopt;
+  }
+  return d;
 }
 
 }  // namespace
 
 bool ParseStart(const std::string& text, int64_t& start) {
   // Read as the HTTP date it stands for (the updater reads those; the weekday is not checked).
-  static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   const bool withTime = text.size() == 16 && text[10] == 'T' && text[13] == ':';
   if ((text.size() != 10 && !withTime) || text[4] != '-' || text[7] != '-' || text[5] < '0' || text[5] > '1' ||
       text[6] < '0' || text[6] > '9')

@@ -150,6 +150,7 @@ class WebUpdate(WineTestCase):
         rollout that started on 1 December 2026 and reaches everyone in ten days)."""
         descriptor = served(BREMO_PATH.replace("update.cab", "release.inf"))
         self.addCleanup(lambda: os.path.exists(descriptor) and os.remove(descriptor))
+        self.addCleanup(webhost.FAULTS.reset)
         before, after = "Mon, 30 Nov 2026 12:00:00 GMT", "Mon, 14 Dec 2026 12:00:00 GMT"
         flip = lambda: write(descriptor, read(descriptor)[:-3] + (b"0" if read(descriptor)[-3:-2] != b"0" else b"1")
                              + b"\r\n")
@@ -185,7 +186,7 @@ class WebUpdate(WineTestCase):
                 elif then:
                     then()
                 self.assertEqual(tyxpack("verify", win(served(BREMO_PATH)))[0], 1 if then in (flip, "repack") else 0)
-                webhost.FAULTS.reset([{"date": date}])
+                webhost.FAULTS.reset(date=date)
                 served_before = len(read(ACCESS_LOG).splitlines())
                 inst.run()
                 self.assertEqual(inst.log()[-1], last)
