@@ -160,6 +160,11 @@ foreach(case IN LISTS local signed web)
   endforeach()
 endforeach()
 
+# The guides: their links and named paths, and TyxPack's runnable examples under Wine.
+add_test(NAME docs.guides COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/docs/check_docs.py)
+set_tests_properties(docs.guides PROPERTIES LABELS docs FIXTURES_REQUIRED wine
+  ENVIRONMENT "TYX_WIN_BUILD=${CMAKE_BINARY_DIR}/windows-x86_64;TYX_WORK=${TYX_E2E_WORK};TYX_KEYS=${TYX_TEST_KEYS}")
+
 # Fuzzing: libFuzzer needs clang; a short budget for each target in every test run.
 ExternalProject_Add(fuzzers
   SOURCE_DIR ${CMAKE_SOURCE_DIR}/tests/fuzz
