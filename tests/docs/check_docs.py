@@ -9,6 +9,7 @@ import shlex
 import shutil
 import sys
 import tempfile
+from pathlib import Path
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
@@ -19,8 +20,8 @@ RUNNABLE = re.compile(r"^```sh runnable\n(.*?)^```", re.M | re.S)
 
 
 def anchors(page):
-    with open(page) as f:
-        return {re.sub(r"[^\w\- ]", "", h.strip().lower()).replace(" ", "-") for h in re.findall(r"^#+ (.*)", f.read(), re.M)}
+    headings = re.findall(r"^#+ (.*)", Path(page).read_text(), re.M)
+    return {re.sub(r"[^\w\- ]", "", h.strip().lower()).replace(" ", "-") for h in headings}
 
 
 def faults_of(page, text):
@@ -58,19 +59,15 @@ def run_blocks(text):
 
 def main():
     with tempfile.TemporaryDirectory() as work:
-        for folder, files in (("release", ("NorvaXP.exe", "NorvaV.exe", "readme.txt")), ("extras", ("norvarep.dll",))):
-            os.makedirs(os.path.join(work, folder))
-            for name in files:
-                with open(os.path.join(work, folder, name), "w") as f:
-                    f.write(name)
+        for name in ("release/NorvaXP.exe", "release/NorvaV.exe", "release/readme.txt", "extras/norvarep.dll"):
+            Path(work, name).parent.mkdir(exist_ok=True)
+            Path(work, name).write_text(name)
         shutil.copy(os.path.join(os.environ["TYX_KEYS"], "test.pem"), os.path.join(work, "maker.pem"))
         os.chdir(work)  # the guides' paths are relative
         faults = []
         for page in PAGES:
-            with open(page) as f:
-                text = f.read()
-            faults += [f"{os.path.relpath(page, ROOT)}: {fault}" for fault in faults_of(page, text)]
-            faults += [f"{os.path.relpath(page, ROOT)}: {fault}" for fault in run_blocks(text)]
+            text = Path(page).read_text()
+            faults += [f"{os.path.relpath(page, ROOT)}: {f}" for f in [*faults_of(page, text), *run_blocks(text)]]
     print("\n".join(faults) or f"{len(PAGES)} pages checked")
     return 1 if faults else 0
 
