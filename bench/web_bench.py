@@ -104,7 +104,9 @@ def served_since(count, scheme_wanted=2):
     return access_log()[count:]
 
 
-def make_package(work, count, size):
+def make_package(work, count, size, product="Norva"):
+    """`count` files of `size` random bytes, and the product's build for this Windows (a stub: the updater
+    installs nothing without it)."""
     payload = os.path.join(work, "payload")
     shutil.rmtree(payload, ignore_errors=True)
     os.makedirs(payload)
@@ -112,6 +114,9 @@ def make_package(work, count, size):
     for name in names:
         with open(os.path.join(payload, name), "wb") as f:
             f.write(os.urandom(size))
+    names.append(f"{product}V.exe")
+    with open(os.path.join(payload, names[-1]), "wb") as f:
+        f.write(tyx_e2e.stub(b"bench"))
     package = os.path.join(work, "update.cab")
     listing = os.path.join(work, "names")
     with open(listing, "w") as f:
@@ -226,7 +231,7 @@ def broken_round(exe, size, cut):
 
 
 def broken(work, exe):
-    package = make_package(work, 1, 100 * MIB)
+    package = make_package(work, 1, 100 * MIB, "Bremo")
     target = os.path.join(webhost.DOCROOT, BREMO_REMOTE.lstrip("/"))
     os.makedirs(os.path.dirname(target), exist_ok=True)
     shutil.copy(package, target)
