@@ -25,7 +25,10 @@ std::optional<FetchedDescriptor> FetchDescriptor(Session& s, const std::string& 
                                : net.Open(true, "", INTERNET_OPEN_TYPE_DIRECT, "", false, 1)};
   if (!session.h) return std::nullopt;
   net.SetOption(session.h, INTERNET_OPTION_RECEIVE_TIMEOUT, kStallMs);
-  Handle file{net, net.OpenUrl(!viaProxy, session.h, url, "", INTERNET_FLAG_RELOAD, viaProxy ? 0u : 2u)};
+  // Not kept for the package's requests: a refusal's page is left unread, and
+  // a connection handed on with it has been seen to hold the next request.
+  Handle file{net, net.OpenUrl(!viaProxy, session.h, url, "Connection: close\r\n", INTERNET_FLAG_RELOAD,
+                               viaProxy ? 0u : 2u)};
   if (!file.h) return std::nullopt;
   net.SetOption(file.h, INTERNET_OPTION_RECEIVE_TIMEOUT, kStallMs);
   FetchedDescriptor fetched;
