@@ -10,9 +10,10 @@ start, window timers and end) is timed three ways:
 Also the bytes nginx sent for the size query and for the download ($bytes_sent), and the peak memory against a
 trivial program under Wine. Then the 100 MiB package from Bremo's faulty host (tests/e2e/webhost.py), its
 connection reset once at 50 % and at 90 %: the bytes nginx and the relay sent in all, as a multiple of the
-package, and the time to the finished update against an uncut one. Run it with bench/run.sh after a build; it prints the report and writes it to
-build/bench/report.md. With TYX_BENCH_BEFORE=path/to/an/older/TyxUpdate.exe the older build runs the same
-rounds and gets a column of its own.
+package, and the time to the finished update against an uncut one. Run it with bench/run.sh after a build; it
+prints the report, writes it to build/bench/report.md and puts it into docs/benchmark.md between its markers.
+With TYX_BENCH_BEFORE=path/to/an/older/TyxUpdate.exe the older build runs the same rounds and gets a column of
+its own.
 """
 import os
 import re
@@ -24,6 +25,7 @@ import threading
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BEGIN, END = "<!-- bench:begin -->", "<!-- bench:end -->"
 BUILD = os.path.join(ROOT, "build")
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 os.environ.setdefault("TYX_WORK", os.path.join(BUILD, "bench"))
@@ -102,7 +104,9 @@ def served_since(count, scheme_wanted=2):
     return access_log()[count:]
 
 
-def make_package(work, count, size):
+def make_package(work, count, size, product="Norva"):
+    """`count` files of `size` random bytes, and the product's build for this Windows (a stub: the updater
+    installs nothing without it)."""
     payload = os.path.join(work, "payload")
     shutil.rmtree(payload, ignore_errors=True)
     os.makedirs(payload)
@@ -110,6 +114,9 @@ def make_package(work, count, size):
     for name in names:
         with open(os.path.join(payload, name), "wb") as f:
             f.write(os.urandom(size))
+    names.append(f"{product}V.exe")
+    with open(os.path.join(payload, names[-1]), "wb") as f:
+        f.write(tyx_e2e.stub(b"bench"))
     package = os.path.join(work, "update.cab")
     listing = os.path.join(work, "names")
     with open(listing, "w") as f:
@@ -224,7 +231,7 @@ def broken_round(exe, size, cut):
 
 
 def broken(work, exe):
-    package = make_package(work, 1, 100 * MIB)
+    package = make_package(work, 1, 100 * MIB, "Bremo")
     target = os.path.join(webhost.DOCROOT, BREMO_REMOTE.lstrip("/"))
     os.makedirs(os.path.dirname(target), exist_ok=True)
     shutil.copy(package, target)
@@ -350,8 +357,9 @@ def inside():
             results.append(measure(shape, count, size, work, trivial_wall, updaters))
             print(f"measured {shape}", flush=True)
         resets = broken(work, updaters[-1][1])
-    lines = [f"# TyxUpdate benchmark, {time.strftime('%Y-%m-%d %H:%M UTC', time.gmtime())}", "",
-             f"Machine: {machine()}. Best of {ROUNDS} rounds for each time; HTTPS and HTTP on loopback. "
+    lines = ["## Latest figures", "",
+             f"{time.strftime('%Y-%m-%d %H:%M UTC', time.gmtime())}. Machine: {machine()}. "
+             f"Best of {ROUNDS} rounds for each time; HTTPS and HTTP on loopback. "
              f"Benchmark run time {time.monotonic() - started:.0f} s.", "",
              "The floor's installation and extraction include the log lines the update writes (two per installed "
              f"file); its start, timers and end are a trivial program's start and end ({trivial_wall:.2f} s) plus "
@@ -362,6 +370,16 @@ def inside():
     print(report)
     with open(os.path.join(wine.WORK, "report.md"), "w") as f:
         f.write(report)
+    publish(report)
+
+
+def publish(report, page=os.path.join(ROOT, "docs", "benchmark.md")):
+    """The report in place of the page's last one, so that the page is never pasted by hand."""
+    with open(page) as f:
+        text = f.read()
+    begin, end = text.index(BEGIN) + len(BEGIN), text.index(END)
+    with open(page, "w") as f:
+        f.write(text[:begin] + "\n" + report + text[end:])
 
 
 def main():

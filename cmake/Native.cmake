@@ -70,8 +70,14 @@ foreach(arch i686 x86_64)
                -DTYX_CODESIGN_CERT=${TYX_TEST_CODESIGN}/codesign.pem -DTYX_CODESIGN_KEY=${TYX_TEST_CODESIGN}/codesign.key
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
-    USES_TERMINAL_BUILD ON)
+    USES_TERMINAL_BUILD ON
+    STEP_TARGETS configure)
 endforeach()
+# What the demo runs, without the tests' programs: the whole build takes several times as long.
+add_custom_target(demo-programs USES_TERMINAL
+  COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR}/windows-i686 --target TyxUpdate
+  COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR}/windows-x86_64 --target TyxPack StubApp)
+add_dependencies(demo-programs windows-i686-configure windows-x86_64-configure)
 
 set(wine_py ${CMAKE_SOURCE_DIR}/tests/e2e/wine.py)
 add_test(NAME wine_setup COMMAND ${Python3_EXECUTABLE} ${wine_py} setup)
@@ -153,6 +159,11 @@ foreach(case IN LISTS local signed web)
       ENVIRONMENT "TYX_WIN_BUILD=${CMAKE_BINARY_DIR}/windows-x86_64;TYX_UPDATER=${CMAKE_BINARY_DIR}/windows-${arch}/TyxUpdate.exe;TYX_WORK=${TYX_E2E_WORK};TYX_KEYS=${TYX_TEST_KEYS};TYX_ARCH=${arch}")
   endforeach()
 endforeach()
+
+# The guides: their links and named paths, and TyxPack's runnable examples under Wine.
+add_test(NAME docs.guides COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/docs/check_docs.py)
+set_tests_properties(docs.guides PROPERTIES LABELS docs FIXTURES_REQUIRED wine
+  ENVIRONMENT "TYX_WIN_BUILD=${CMAKE_BINARY_DIR}/windows-x86_64;TYX_WORK=${TYX_E2E_WORK};TYX_KEYS=${TYX_TEST_KEYS}")
 
 # Fuzzing: libFuzzer needs clang; a short budget for each target in every test run.
 ExternalProject_Add(fuzzers

@@ -101,7 +101,12 @@ def screenshot(path):
         print(f"No screenshot of the window: {shot.stderr.decode(errors='replace').strip()}")
 
 
+def phase(text):
+    print(f"== {text}…", flush=True)
+
+
 def local_update():
+    phase("Running the update: TyxPack.exe packs a release, the emulated 32-bit TyxUpdate.exe installs it (minutes)")
     inst, package = prepare()
     shutil.copy(package, os.path.join(inst.data, "update.cab"))
     tyx_e2e.reg_set(inst.key("Norva"), "NEWVERTYPE", "0")
@@ -111,6 +116,8 @@ def local_update():
 def web_update():
     """Runs inside the test hosts' namespace."""
     import webhost
+    phase("Running the update from the local web host: TyxPack.exe packs a release, the emulated 32-bit "
+          "TyxUpdate.exe downloads and installs it (minutes)")
     inst, package = prepare()
     tyx_e2e.reg_set(inst.key("Norva"), "NEWVERTYPE", "1")
     with webhost.servers():
@@ -127,6 +134,7 @@ def main():
         sys.exit("usage: demo.py [web]")
     if "DISPLAY" in os.environ:
         os.environ["TYX_USE_DISPLAY"] = "1"
+    phase("Preparing Wine (the first start of a prefix boots it; the emulated 32-bit part takes minutes)")
     wine.setup()
     try:
         if web:

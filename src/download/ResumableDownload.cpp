@@ -98,6 +98,8 @@ Try Request(Session& s, const DownloadRequest& r, PartialDownload& part) {
                                        : "";
   UrlHandle url{net, net.OpenUrl(r.wide, r.session, r.url, headers, INTERNET_FLAG_RELOAD, r.context)};
   if (!url.h) return Cut("Nelze navázat připojení k internetu", 1);
+  // The reads keep to the request's own time-out; the session's does not reach them everywhere.
+  net.SetOption(url.h, INTERNET_OPTION_RECEIVE_TIMEOUT, kStallMs);
   std::string status;
   // Every https answer has a status; one that cannot be read is no proof of success.
   if (!net.QueryInfo(url.h, HTTP_QUERY_STATUS_CODE, 32, status)) return Failed(3, "Server neodpověděl stavem HTTP");

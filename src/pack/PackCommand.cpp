@@ -1,13 +1,13 @@
 #include "pack/PackCommand.h"
 
-#include "cabinet/ExtractCab.h"
-#include "package/CabinetListing.h"
-#include "package/PackageCheck.h"
+#include "pack/CheckPackage.h"
 #include "package/PackageInf.h"
 #include "pack/PackRules.h"
+#include "pack/PublishRelease.h"
 #include "platform/ErrorRecord.h"
 #include "platform/Text.h"
 #include "product/PackageFiles.h"
+#include "descriptor/ReleaseDescriptor.h"
 #include "release/ReleaseInfo.h"
 
 namespace tyx {
@@ -27,21 +27,32 @@ const char kHelp[] =
     "  TyxPack reissue --release CISLO --key KLIC.pem [--out SOUBOR] BALICEK\r\n"
     "      Vydá obsah ověřeného BALICKU znovu pod vyšším vydáním CISLO, pro týž produkt a kanál:\r\n"
     "      tak se stahuje vadné vydání (zveřejněte předchozí balíček znovu).\r\n"
+    "  TyxPack publish --key KLIC.pem (--start DATUM --days DNY | --now) BALICEK\r\n"
+    "      Ověří BALICEK a vedle něj zapíše podepsaný popis vydání release.inf pro web: velikost\r\n"
+    "      a SHA-256 balíčku a postupné zavádění od DATUMU (UTC, 2026-12-10 nebo 2026-12-10T08:30),\r\n"
+    "      které za DNY dní (0 až 3650) dosáhne všech instalací; --now: všem ihned.\r\n"
+    "  TyxPack halt --key KLIC.pem POPIS\r\n"
+    "      Zastaví zavádění popsané v release.inf tam, kam právě došlo.\r\n"
+    "  TyxPack withdraw --release CISLO --key KLIC.pem [--out SOUBOR] BALICEK\r\n"
+    "      Jako reissue, a k novému balíčku zapíše popis vydání pro všechny ihned.\r\n"
     "  TyxPack verify SOUBOR\r\n"
     "      Rozbalí balíček a ověří jej jako aktualizace: podpis klíčem zabudovaným v programu,\r\n"
-    "      velikost a SHA-256 každého souboru, žádný soubor navíc, produkt, kanál a vydání.\r\n"
+    "      velikost a SHA-256 každého souboru, žádný soubor navíc, produkt, kanál a vydání;\r\n"
+    "      a popis vydání release.inf vedle něj, je-li tam.\r\n"
     "  TyxPack --help\r\n"
     "\r\n"
     "Návratový kód: 0 hotovo, 1 balíček odmítnut, 2 chybné parametry.\r\n";
 
 struct Options {
-  std::string key, pack, out = "update.cab", folder;
+  std::string key, pack, out = "update.cab", folder, start;
+  uint32_t days = 0;
+  bool now = false, daysGiven = false;
   ReleaseInfo release{"", kReleaseChannel, 0};
   bool data = false;
 };
 
-// The command's options; `build` takes them all, `reissue` a package and
-// only --release, --key and --out.
+// The command's options; `build` takes those of a package, `reissue` and
+// `withdraw` a package and only --release, --key and --out.
 bool ParseOptions(const std::vector<std::string>& a, Options& o) {
   const bool build = a[0] == "build";
   for (size_t i = 1; i < a.size(); ++i) {
@@ -60,68 +71,42 @@ bool ParseOptions(const std::vector<std::string>& a, Options& o) {
   return (!build || !o.release.product.empty()) && channel && o.release.number && !o.key.empty() && !o.folder.empty();
 }
 
-// A fresh folder below the temporary folder, removed when it goes.
-class WorkFolder {
- public:
-  explicit WorkFolder(IFileSystem& files)
-      : files_(files), path_(files.TemporaryFolder() + "\\TyxPack-" + files.GetTempName()) {
-    files_.CreateFolder(path_);
-  }
-  ~WorkFolder() {
-    try {
-      files_.DeleteFolder(path_, true);
-    } catch (const ErrorRecord&) {
-    }
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  IFileSystem& files_;
-  std::string path_;
-};
-
-// The package unpacked into `top` and checked as the updater checks it: its
-// release, and the names that came from pack.cab.
-bool Unpack(PackServices& s, const std::string& cabinet, const std::string& top, ReleaseInfo& release,
-            std::vector<std::string>& nested, std::string& out) {
-  CabServices cab{s.cabinet, s.files, s.codePage, s.system};
-  std::vector<CabEntry> entries;
-  try {
-    entries = ListCabinet(cab, cabinet);
-    ExtractCab(cab, cabinet, top);
-    if (s.files.FileExists(top + "\\" + kNestedPackage)) {
-      for (CabEntry& entry : ListCabinet(cab, top + "\\" + kNestedPackage)) {
-        if (!EqualsNoCase(entry.name, kNestedList)) nested.push_back(entry.name);
-        entries.push_back(std::move(entry));
-      }
-      ExtractCab(cab, top + "\\" + kNestedPackage, top);
-      s.files.DeleteFile(top + "\\" + kNestedPackage, true);
-      s.files.DeleteFile(top + "\\" + kNestedList, true);
-    }
-  } catch (const ErrorRecord& e) {
-    out += "Balíček " + cabinet + " nelze rozbalit (" + e.Description() + ").\r\n";
-    return false;
-  }
-  std::string refusal = "Aktualizační soubor není podepsán výrobcem. Aktualizace nebude provedena.";
-  PackageInf inf;
-  std::string keyName;
-  if (s.files.FileExists(top + "\\" + kPackageInfo))
-    refusal = ReadSignedList(s.files, s.crypto, top + "\\" + kPackageInfo, inf, keyName);
-  if (refusal.empty()) refusal = CheckCabinetListing(inf, entries);
-  if (refusal.empty()) refusal = CheckPackageFiles(s.files, s.crypto, top, inf);
-  std::optional<ReleaseInfo> named;
-  if (refusal.empty() && s.files.FileExists(top + "\\" + kReleaseFile))
-    named = ParseReleaseInfo(s.files.ReadFile(top + "\\" + kReleaseFile, kMaxReleaseFileSize));
-  if (refusal.empty() && !named) refusal = "Aktualizační soubor neuvádí produkt, kanál a vydání. Aktualizace nebude provedena.";
-  if (!refusal.empty()) {
-    out += "Balíček " + cabinet + " odmítnut: " + refusal + "\r\n";
-    return false;
-  }
-  release = *named;
-  return true;
+std::optional<uint32_t> ParseDays(const std::string& text) {
+  std::optional<uint32_t> days = text == "0" ? 0 : ParseReleaseNumber(text);
+  return days && *days <= kMaxRolloutDays ? days : std::nullopt;
 }
 
-int Verify(PackServices& s, const std::string& cabinet, std::string& out) {
+// `publish`: --key and either --now or --start and --days; `halt`: --key.
+bool ParseRolloutOptions(const std::vector<std::string>& a, Options& o) {
+  const bool publish = a[0] == "publish";
+  for (size_t i = 1; i < a.size(); ++i) {
+    const bool value = i + 1 < a.size();
+    std::optional<uint32_t> days;
+    if (a[i] == "--key" && value) o.key = a[++i];
+    else if (a[i] == "--now" && publish) o.now = true;
+    else if (a[i] == "--start" && value && publish) o.start = a[++i];
+    else if (a[i] == "--days" && value && publish && (days = ParseDays(a[i + 1]))) {
+      o.days = *days;
+      o.daysGiven = true;
+      ++i;
+    } else if (o.folder.empty() && a[i].rfind("--", 0) != 0) o.folder = a[i];
+    else return false;
+  }
+  const bool rollout = !publish || (o.now ? o.start.empty() && !o.daysGiven : !o.start.empty() && o.daysGiven);
+  return rollout && !o.key.empty() && !o.folder.empty();
+}
+
+int Publish(PackServices& s, const Options& o, const std::string& package, std::string& out) {
+  int64_t start = s.system.UnixTime();
+  if (!o.now && !ParseStart(o.start, start)) {
+    out += "Datum " + o.start + " není platné (2026-12-10 nebo 2026-12-10T08:30, UTC).\r\n";
+    return 2;
+  }
+  return PublishRelease(s, package, o.key, start, o.now ? 0 : o.days, out);
+}
+
+// The package and, with `descriptor`, the descriptor beside it.
+int Verify(PackServices& s, const std::string& cabinet, std::string& out, bool descriptor) {
   WorkFolder work(s.files);
   ReleaseInfo release;
   std::vector<std::string> nested;
@@ -129,7 +114,7 @@ int Verify(PackServices& s, const std::string& cabinet, std::string& out) {
   out += "Balíček " + cabinet + " je podepsán a úplný; aktualizace jej přijme.\r\n";
   out += "Vydání " + std::to_string(release.number) + " produktu " + release.product + " (kanál " + release.channel +
          ").\r\n";
-  return 0;
+  return !descriptor || CheckDescriptorBeside(s, cabinet, release, out) ? 0 : 1;
 }
 
 bool Digest(PackServices& s, const std::string& folder, const std::vector<std::string>& names,
@@ -207,7 +192,7 @@ int Build(PackServices& s, const Options& o, std::string& out) {
   out += "Balíček " + o.out + " pro " + o.release.product + ": " + std::to_string(request.files.size()) + " souborů" +
          (o.pack.empty() ? "" : " a pack.cab s " + std::to_string(request.packFiles.size()) + " soubory") +
          ", podepsán klíčem " + o.key + ".\r\n";
-  if (Verify(s, o.out, out) == 0) return 0;
+  if (Verify(s, o.out, out, false) == 0) return 0;
   s.files.DeleteFile(o.out, true);  // nobody may publish what the updater would refuse
   return 1;
 }
@@ -241,9 +226,18 @@ int Reissue(PackServices& s, Options o, std::string& out) {
 int RunTyxPack(const std::vector<std::string>& a, PackServices& s, std::string& out) {
   Options options;
   try {
-    if (a.size() == 2 && a[0] == "verify") return Verify(s, a[1], out);
+    if (a.size() == 2 && a[0] == "verify") return Verify(s, a[1], out, true);
     if (!a.empty() && a[0] == "build" && ParseOptions(a, options)) return Build(s, options, out);
     if (!a.empty() && a[0] == "reissue" && ParseOptions(a, options)) return Reissue(s, options, out);
+    if (!a.empty() && a[0] == "withdraw" && ParseOptions(a, options)) {
+      options.now = true;
+      const int built = Reissue(s, options, out);
+      return built ? built : Publish(s, options, options.out, out);
+    }
+    if (!a.empty() && a[0] == "publish" && ParseRolloutOptions(a, options))
+      return Publish(s, options, options.folder, out);
+    if (!a.empty() && a[0] == "halt" && ParseRolloutOptions(a, options))
+      return HaltRollout(s, options.folder, options.key, out);
   } catch (const ErrorRecord& e) {
     out += "Chyba: " + e.Description() + "\r\n";
     return 1;

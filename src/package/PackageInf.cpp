@@ -54,11 +54,10 @@ std::optional<PackageInf> ParsePackageInf(std::string_view text) {
     if (end == std::string_view::npos) return std::nullopt;
     std::string_view line = text.substr(start, end - start);
     if (line.substr(0, sizeof kSignature - 1) == kSignature) {
-      std::string_view hex = line.substr(sizeof kSignature - 1);
-      if (end + 2 != text.size() || hex.empty() || hex.size() % 2 || hex.size() > 1024 || !IsHex(hex))
-        return std::nullopt;
+      std::optional<std::string> signature = ParseSignatureLine(line);
+      if (end + 2 != text.size() || !signature) return std::nullopt;
       inf.signedPart = text.substr(0, start);
-      inf.signature = Unhex(hex);
+      inf.signature = std::move(*signature);
       return inf;
     }
     PackageFile file;
@@ -67,6 +66,13 @@ std::optional<PackageInf> ParsePackageInf(std::string_view text) {
     inf.files.push_back(std::move(file));
     start = end + 2;
   }
+}
+
+std::optional<std::string> ParseSignatureLine(std::string_view line) {
+  if (line.substr(0, sizeof kSignature - 1) != kSignature) return std::nullopt;
+  std::string_view hex = line.substr(sizeof kSignature - 1);
+  if (hex.empty() || hex.size() % 2 || hex.size() > 1024 || !IsHex(hex)) return std::nullopt;
+  return Unhex(hex);
 }
 
 std::string ComposeFileList(const std::vector<PackageFile>& files) {

@@ -34,5 +34,8 @@ std::optional<PackageInf> ParsePackageInf(std::string_view text);
 // The signed part for these files, in this order.
 std::string ComposeFileList(const std::vector<PackageFile>& files);
 std::string SignatureLine(const std::string& signature);
+// The signature's bytes from a signature line (without CR LF); nullopt for
+// anything else.
+std::optional<std::string> ParseSignatureLine(std::string_view line);
 
 }  // namespace tyx

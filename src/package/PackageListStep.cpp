@@ -22,7 +22,7 @@ bool CheckPackageList(Session& s) {
       if (!list && !EqualsNoCase(entry.name, kReleaseFile)) continue;
       // Read before the signature is: only as much as an honest one needs.
       if (entry.size > (list ? kMaxPackageInfSize : kMaxReleaseFileSize))
-        return RefusePackage(s, "Soubor " + entry.name + " je v aktualizačním souboru příliš velký. Aktualizace nebude provedena.");
+        return RefusePackage(s, Refused("Soubor " + entry.name + " je v aktualizačním souboru příliš velký."));
       ExtractCab(services, package, s.run.gNewVerPath, entry.name);
       signedPackage |= list;
     }

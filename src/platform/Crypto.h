@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -19,6 +20,8 @@ class ICrypto {
   // OpenSSL's order, valid under one of the built-in keys; keyName then names
   // that key ("SHA-256 " and the first 16 hex digits of its DER's hash).
   virtual bool VerifySignature(const std::string& data, const std::string& signature, std::string& keyName) = 0;
+  // `count` bytes from the system's random number generator; empty when it fails.
+  virtual std::string Random(size_t count) = 0;
   // Build setting: a package without update.inf is refused.
   virtual bool SignedPackagesOnly() = 0;
 };

@@ -14,6 +14,7 @@ constexpr uint32_t INTERNET_OPTION_CONNECT_TIMEOUT = 2;
 constexpr uint32_t INTERNET_OPTION_SEND_TIMEOUT = 5;
 constexpr uint32_t INTERNET_OPTION_RECEIVE_TIMEOUT = 6;
 constexpr uint32_t HTTP_QUERY_CONTENT_LENGTH = 5;
+constexpr uint32_t HTTP_QUERY_DATE = 9;
 constexpr uint32_t HTTP_QUERY_LAST_MODIFIED = 11;
 constexpr uint32_t HTTP_QUERY_STATUS_CODE = 19;
 constexpr uint32_t HTTP_QUERY_CONTENT_RANGE = 53;

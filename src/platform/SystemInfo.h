@@ -17,6 +17,8 @@ class ISystem {
   // GetVersionExA with an OSVERSIONINFOA of size 148; false when the call fails.
   virtual bool GetVersionEx(uint32_t& platformId, uint32_t& majorVersion) = 0;
   virtual LocalTime Now() = 0;
+  // Seconds since 1970 UTC.
+  virtual int64_t UnixTime() = 0;
   virtual std::string ShortDate(const LocalTime& t) = 0;
   virtual std::string LongTime(const LocalTime& t) = 0;
   // Milliseconds since the system started, for time limits.

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "descriptor/ReleaseDescriptor.h"
 #include "package/PackageInf.h"
 
 namespace tyx {
@@ -23,6 +24,7 @@ struct Run {
   std::string gWorkPath;    // update.cab as it is checked and installed
   std::string gNewVerPath;  // the staging folder, below gWorkPath
   std::optional<PackageInf> signedList;  // update.inf, once its signature was verified
+  std::optional<ReleaseDescriptor> descriptor;  // the web host's, once accepted
   bool gUpdated = false;
   bool gProxy = false;
   std::string gProxyAdr;

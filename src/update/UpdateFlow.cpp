@@ -2,6 +2,8 @@
 
 #include "cabinet/ExtractStep.h"
 #include "cabinet/VerifyStep.h"
+#include "descriptor/DescriptorStep.h"
+#include "descriptor/DownloadCheck.h"
 #include "download/DownloadStep.h"
 #include "download/LocalPackage.h"
 #include "download/SharePackage.h"
@@ -48,10 +50,12 @@ void LocalUpdate(Session& s) {
 }
 
 void WebUpdate(Session& s) {
-  if (!DownloadUpdate(s)) return;
-  if (UnpackAndCheck(s)) {
-    SharePackage(s);
-    InstallUpdate(s);
+  if (ReadDescriptor(s)) {
+    if (!DownloadUpdate(s)) return;
+    if (MatchesDescriptor(s) && UnpackAndCheck(s)) {
+      SharePackage(s);
+      InstallUpdate(s);
+    }
   }
   s.window.EnableTimer(Timer::End, true);
 }

@@ -2,6 +2,7 @@
 import concurrent.futures
 import os
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
@@ -19,6 +20,15 @@ PACK = {"helper.dll": b"dll"}
 def staging_refused(reason):
     return f"Adresář {{app}}\\OldVer\\TyxNewVer nelze připravit pro aktualizaci ({reason}). Aktualizace nebude " \
         "provedena."
+
+
+def in_prefix(pid):
+    """Whether the process runs in the test run's Wine prefix (other runs' may share the machine)."""
+    try:
+        with open(f"/proc/{pid}/environ", "rb") as f:
+            return f"WINEPREFIX={wine.PREFIX}".encode() in f.read().split(b"\0")
+    except OSError:
+        return False
 
 
 class LocalUpdate(WineTestCase):
@@ -136,6 +146,31 @@ class LocalUpdate(WineTestCase):
         inst.add_stub("Kartoteka.exe", companion)
         self.run_with_product_open(inst, os.path.join(companion, "Kartoteka.exe"))
         self.assertEqual(inst.log()[-1], DONE)
+
+    def test_a_desktop_shell_that_never_answers_does_not_hold_the_run(self):
+        """Explorer stopped (SIGSTOP) once the update is done: the start of the product through it gives up after
+        its limit with the box the user would see, and the updater ends instead of waiting for ever."""
+        inst = self.local("mute-shell", "Norva")
+        os.remove(os.path.join(inst.app, "tyxlibupdate.exe"))  # one start to give up on, not two
+        boxes = os.path.join(inst.root, "boxes")
+        dismiss = background([os.path.join(BUILD, "DismissBox.exe"), "Otevřít soubor", "1", "600", win(boxes)])
+        with concurrent.futures.ThreadPoolExecutor(1) as pool:
+            running = pool.submit(inst.run)
+            wait_until(lambda: inst.log()[-1:] == [DONE] or running.done(), 600, 0.01)
+            shells = [int(p) for p in subprocess.run(["pgrep", "-f", r"system32\\explorer\.exe"], capture_output=True,
+                                                     text=True).stdout.split() if in_prefix(int(p))]
+            self.assertTrue(shells and not running.done())
+            for pid in shells:
+                os.kill(pid, signal.SIGSTOP)
+            try:
+                running.result()
+            finally:
+                for pid in shells:
+                    os.kill(pid, signal.SIGCONT)
+        dismiss.wait(timeout=60)
+        self.assertEqual([line.split("|", 1)[1] for line in read(boxes).decode("utf-16-le").splitlines()],
+                         [f"Aplikaci {win(inst.app).lower()}\\Norva.exe nelze spustit s právy uživatele. "
+                          "Spusťte ji znovu."])
 
     def test_two_machines_update_one_application_folder(self):
         """Two machines (prefixes), each with its own updater and data folder, updating one shared application

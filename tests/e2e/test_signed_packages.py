@@ -99,14 +99,15 @@ PACKS = [
     ("untrusted key", {"key": "other"}, 1, "odmítnut: Podpis aktualizačního souboru je neplatný."),
     ("reissued", {"number": 5, "reissue": 6}, 0, "Vydání 6 produktu Norva (kanál release)."),
     ("reissued as older", {"number": 5, "reissue": 4}, 1, "Vydání 4 není vyšší než vydání 5 balíčku"),
+    ("withdrawn", {"number": 5, "reissue": 6, "command": "withdraw"}, 0, "(kanál release), zavádění od "),
 ]
 
 
 def pack(root, key="test", files=None, extra=(), out=None, product="Norva", channel="release", number=7,
-         reissue=None):
+         reissue=None, command="reissue"):
     """TyxPack's update.cab (`out`, else in `root`) of release `number` of `product` with `files` changed (None: left
-    out) and a pack.cab of helper.dll; given `reissue`, that package issued again under this number: (exit code,
-    output)."""
+    out) and a pack.cab of helper.dll; given `reissue`, that package issued again under this number by `command`
+    (withdraw: with its release.inf): (exit code, output)."""
     for name, content in dict(release(product), **(files or {})).items():
         if content is not None:
             write(os.path.join(root, "release", name), content)
@@ -116,7 +117,7 @@ def pack(root, key="test", files=None, extra=(), out=None, product="Norva", chan
     code, output = tyxpack("build", "--product", product, "--release", str(number), "--channel", channel, "--key", key,
                            "--pack", win(os.path.join(root, "pack")), "--out", win(built), *extra,
                            win(os.path.join(root, "release")))
-    return tyxpack("reissue", "--release", str(reissue), "--key", key, "--out", win(out), win(built)) \
+    return tyxpack(command, "--release", str(reissue), "--key", key, "--out", win(out), win(built)) \
         if reissue and code == 0 else (code, output)
 
 
@@ -163,6 +164,7 @@ class SignedPackages(WineTestCase):
                 self.assertEqual(got, code, out)
                 self.assertIn(line, out)
                 self.assertEqual(os.path.exists(os.path.join(root, "update.cab")), code == 0)
+                self.assertEqual(os.path.exists(os.path.join(root, "release.inf")), "command" in options)
         self.assertEqual(tyxpack()[0], 2)
         with tempfile.TemporaryDirectory(dir=wine.WORK) as root:
             self.assertEqual(pack(root)[0], 0)

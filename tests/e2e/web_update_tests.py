@@ -7,9 +7,9 @@ import webhost
 
 import wine
 from tyx_e2e import (BUILD, EMULATED, WineTestCase, background, make_package, marker_of, read, release,
-                     stub, wait_until, write)
-from test_signed_packages import REFUSED, pack, repack
-from webhost import NORVA, PROXY_LOG, served, servers
+                     stub, wait_until, win, write)
+from test_signed_packages import KEYS, REFUSED, pack, repack, tyxpack
+from webhost import ACCESS_LOG, NORVA, PROXY_LOG, served, servers
 
 DONE = "Aktualizace provedena"
 KIB, MIB = 1024, 1024 * 1024
@@ -105,6 +105,7 @@ class WebUpdate(WineTestCase):
              "Server neposlal navazující část; stažení začíná znovu od začátku", "done"),
             ("wrong-offset", {}, [cut, {"range": "bytes=1-"}], "Server poslal jinou část souboru (bytes 1-", "done"),
             ("replaced", {}, [dict(cut, then=replace)], "Server neposlal navazující část", "done"),
+            ("stalled", {}, [{"stall": MIB}], "Přenos souboru byl přerušen (chyba 12002)", "done"),
             ("closed", {}, [{"slow": MIB}], "Stažení souboru", "closed"),
             ("proxy", {"Proxy": "1", "ProxyAdr": "127.0.0.1:8888"}, [cut], resumed, "done"),
         ]
@@ -143,3 +144,53 @@ class WebUpdate(WineTestCase):
                 self.assertFalse(os.path.exists(part) or os.path.exists(inst.work("update.cab.resume")))
                 if "range" not in str(plan) and name != "replaced":  # what broke off was never sent again
                     self.assertLess(sum(webhost.FAULTS.sent), 1.05 * size, webhost.FAULTS.sent)
+
+    def test_the_hosts_release_descriptor(self):
+        """Bremo's host with a release.inf written by TyxPack beside the package, its Date set by each row (a
+        rollout that started on 1 December 2026 and reaches everyone in ten days)."""
+        descriptor = served(BREMO_PATH.replace("update.cab", "release.inf"))
+        self.addCleanup(lambda: os.path.exists(descriptor) and os.remove(descriptor))
+        self.addCleanup(webhost.FAULTS.reset)
+        before, after = "Mon, 30 Nov 2026 12:00:00 GMT", "Mon, 14 Dec 2026 12:00:00 GMT"
+        flip = lambda: write(descriptor, read(descriptor)[:-3] + (b"0" if read(descriptor)[-3:-2] != b"0" else b"1")
+                             + b"\r\n")
+        rows = [  # name, TyxPack's package options, publish options, then, the Date, the release installed, the end
+            ("let through", {}, ["--start", "2026-12-01", "--days", "10"], None, after, 6, DONE),
+            ("held back", {}, ["--start", "2026-12-01", "--days", "10"], None, before, 6,
+             "Vydání 7 se k této instalaci dostane později (zavádění je na 0 %)."),
+            ("halted", {}, ["--start", "2027-01-01", "--days", "10"], "halt", "Tue, 01 Jun 2027 12:00:00 GMT", 6,
+             "Vydání 7 se k této instalaci dostane později (zavádění je na 0 %)."),
+            ("installed", {}, ["--now"], None, after, 7, "Nainstalované vydání je aktuální (vydání 7). Není co stahovat."),
+            ("not the maker's", {}, ["--now"], flip, after, 6,
+             "CL - Popis vydání na serveru není podepsán výrobcem." + REFUSED),
+            ("another product", {"product": "Talvik"}, ["--now"], None, after, 6,
+             "CL - Popis vydání na serveru je určen pro produkt Talvik, ne pro Bremo." + REFUSED),
+            ("another channel", {"channel": "beta"}, ["--now"], None, after, 6,
+             "CL - Popis vydání na serveru je určen pro kanál beta, ne pro release." + REFUSED),
+            ("another package", {}, ["--now"], "repack", after, 6,
+             "CL - Stažený soubor update.cab neodpovídá popisu vydání." + REFUSED),
+        ]
+        key = win(os.path.join(KEYS, "test.pem"))
+        for name, options, publish, then, date, installed, last in rows:
+            with self.subTest(name):
+                inst = self.web("descriptor-" + name.replace(" ", "-").replace("'", ""), "Bremo", {"NEWVERTYPE": "1"})
+                write(os.path.join(inst.app, "TyxRelease.inf"),
+                      b"TyxUpdate release 1\r\nproduct Bremo\r\nchannel release\r\nnumber %d\r\n" % installed)
+                self.assertEqual(pack(inst.root, out=served(BREMO_PATH), **dict({"product": "Bremo"}, **options))[0], 0)
+                code, said = tyxpack("publish", "--key", key, *publish, win(served(BREMO_PATH)))
+                self.assertEqual(code, 0, said)
+                if then == "halt":
+                    self.assertEqual(tyxpack("halt", "--key", key, win(descriptor))[0], 0)
+                elif then == "repack":
+                    repack(served(BREMO_PATH), lambda files: None)  # signed as before, another cabinet
+                elif then:
+                    then()
+                self.assertEqual(tyxpack("verify", win(served(BREMO_PATH)))[0], 1 if then in (flip, "repack") else 0)
+                webhost.FAULTS.reset(date=date)
+                served_before = len(read(ACCESS_LOG).splitlines())
+                inst.run()
+                self.assertEqual(inst.log()[-1], last)
+                downloads = [e for e in read(ACCESS_LOG).splitlines()[served_before:] if b"update.cab" in e]
+                self.assertEqual(bool(downloads), last == DONE or "update.cab" in last, downloads)
+                self.assertEqual(marker_of(inst.read("Bremo.exe")), b"V" if last == DONE else b"old")
+                self.assertIn("started Bremo.exe|", inst.wait_started(1))

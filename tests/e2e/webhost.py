@@ -8,6 +8,7 @@ a relay that breaks connections (FAULTS).
 """
 import contextlib
 import os
+import re
 import shutil
 import socket
 import ssl
@@ -71,31 +72,31 @@ def listening(port):
 
 class FaultyHost:
     """Bremo's HTTPS host: ends TLS and passes each request to nginx over plain HTTP, one request a connection,
-    doing to the n-th request what the n-th entry of `plan` says (then nothing):
+    doing to the n-th request for update.cab what the n-th entry of `plan` says (then nothing):
       {"cut": N}    resets the connection after N bytes of the answer, then calls "then" if given
       {"stall": N}  sends nothing more after N bytes, until the client gives up
       {"slow": N}   goes on at 80 KiB/s after N bytes
       {"range": R}  asks nginx for the range R instead of the client's ("": none)
-    `sent` has the bytes of each answer that reached the client."""
+    Given `date`, every answer has it as its Date header, as from a host whose clock says so. `sent` has the bytes
+    of each answer for update.cab that reached the client."""
 
     def __init__(self):
-        self.plan, self.sent = [], []
+        self.plan, self.sent, self.date = [], [], None
         self.context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         self.context.load_cert_chain(f"{WORK}/{BREMO}.crt", f"{WORK}/{BREMO}.key")
         self.listener = socket.create_server((ADDRESSES[BREMO], 443))
         threading.Thread(target=self.serve, daemon=True).start()
 
-    def reset(self, plan=()):
-        self.plan, self.sent = list(plan), []
+    def reset(self, plan=(), date=None):
+        self.plan, self.sent, self.date = list(plan), [], date
 
     def serve(self):
         with contextlib.suppress(OSError):
             while True:
                 connection, _ = self.listener.accept()
-                fault = self.plan.pop(0) if self.plan else {}
-                threading.Thread(target=self.relay, args=(connection, fault), daemon=True).start()
+                threading.Thread(target=self.relay, args=(connection,), daemon=True).start()
 
-    def relay(self, connection, fault):
+    def relay(self, connection):
         with contextlib.suppress(OSError), self.context.wrap_socket(connection, server_side=True) as client:
             request = b""
             while b"\r\n\r\n" not in request:
@@ -104,24 +105,29 @@ class FaultyHost:
                     return
                 request += data
             first, *headers = request.split(b"\r\n\r\n")[0].split(b"\r\n")
+            package = b"/update.cab " in first
+            fault = self.plan.pop(0) if package and self.plan else {}
             dropped = (b"connection:", b"range:") if "range" in fault else (b"connection:",)
             headers = [h for h in headers if not h.lower().startswith(dropped)]
             headers += [f"Range: {fault['range']}".encode()] if fault.get("range") else []
-            index = len(self.sent)
-            self.sent.append(0)
+            sent = self.sent if package else []
+            sent.append(0)
+            index = len(sent) - 1
             with socket.socket() as upstream:
                 upstream.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 64 * 1024)
                 upstream.connect((ADDRESSES[BREMO], 80))
                 upstream.sendall(b"\r\n".join([first] + headers + [b"Connection: close", b"", b""]))
                 limit = fault.get("cut", fault.get("stall"))
                 while data := upstream.recv(16384):
+                    if self.date and sent[index] == 0:  # the headers come first, in one piece
+                        data = re.sub(rb"\r\nDate: [^\r]*", b"\r\nDate: " + self.date.encode(), data, count=1)
                     if limit is not None:
-                        data = data[:max(0, limit - self.sent[index])]
+                        data = data[:max(0, limit - sent[index])]
                     client.sendall(data)
-                    self.sent[index] += len(data)
-                    if self.sent[index] >= fault.get("slow", 1 << 62):
+                    sent[index] += len(data)
+                    if sent[index] >= fault.get("slow", 1 << 62):
                         time.sleep(0.2)
-                    if limit is not None and self.sent[index] >= limit:
+                    if limit is not None and sent[index] >= limit:
                         break
             if "cut" in fault:
                 time.sleep(1)  # a reset drops what the client has not read yet: let it read first

@@ -224,7 +224,9 @@ class FakeCrypto : public ICrypto {
     keyName = "test";
     return signature == "good";
   }
+  std::string Random(size_t count) override { return std::string(count, static_cast<char>(++draws)); }
   bool SignedPackagesOnly() override { return false; }
+  int draws = 0;
 };
 
 // The registry, Windows' version and clock, the code page, the process, message boxes and the shell. A
@@ -266,6 +268,7 @@ class FakeOs : public IRegistry, public ISystem, public ICodePage, public IProce
     return major != 0;
   }
   LocalTime Now() override { return now; }
+  int64_t UnixTime() override { return 1796774400; }  // 2026-12-09 00:00 UTC
   std::string ShortDate(const LocalTime& t) override {
     return std::to_string(t.day) + "." + std::to_string(t.month) + "." + std::to_string(t.year);
   }
@@ -369,7 +372,7 @@ class FakeInternet : public IInternet {
     std::string lastModified = "Mon, 07 Dec 2026 10:00:00 GMT";
     std::vector<size_t> cuts;  // the k-th download's connection breaks after so many bytes of its body
     bool cutQuietly = false;   // the read then ends the data instead of failing
-    std::string contentRange, etag;
+    std::string contentRange, etag, date;
     bool ranges = true;          // false: answers a range request with the whole file
     long rangeFrom = -1;         // answers a range request from this byte, whatever it asked
     std::string replacedBy;      // the package published anew, with a new date, for the second download on
@@ -434,6 +437,7 @@ class FakeInternet : public IInternet {
            : level == HTTP_QUERY_LAST_MODIFIED ? r.lastModified
            : level == HTTP_QUERY_CONTENT_RANGE ? r.contentRange
            : level == HTTP_QUERY_ETAG          ? r.etag
+           : level == HTTP_QUERY_DATE          ? r.date
            : r.contentLength == "auto"         ? std::to_string(r.body.size())
                                                : r.contentLength;
     if (!text.empty() && text.size() < bufferSize) return true;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "descriptor/DescriptorStep.h"
+#include "descriptor/DownloadCheck.h"
 #include "download/GetFile.h"
 #include "download/DownloadStep.h"
 #include "download/GetHttpInfo.h"
@@ -193,6 +195,61 @@ TEST(DownloadStep, OnlyTypeTwoSharesOnlyACheckedPackageAndAFailureKeepsTheWindow
                                         "Velikost souboru nebyla zjištěna. ()",
                                         "Stažení souboru update.cab do " + h.run.gWorkPath + "\\update.cab",
                                         "Nelze navázat připojení k internetu"}));
+    }
+  }
+}
+
+TEST(DownloadStep, TheHostsDescriptorDecidesWhetherAndWhatToDownload) {
+  const std::string kDescriptorUrl = "https://norva.tyx.invalid/tyx/norva/newverall/release.inf";
+  auto descriptor = [](const std::string& product, const std::string& channel, const std::string& rollout,
+                       const std::string& signature = "676f6f64") {  // "good"
+    return "TyxUpdate descriptor 1\r\nproduct " + product + "\r\nchannel " + channel + "\r\nnumber 7\r\npackage 8 " +
+           std::string(64, '0') + "\r\nrollout " + rollout + "\r\nsignature " + signature + "\r\n";
+  };
+  const std::string kStart = "1796774400 10", kTwoDaysOn = "Fri, 11 Dec 2026 00:00:00 GMT";  // start 2026-12-09
+  const struct {
+    const char* what;
+    std::string status, body, date, channel;
+    int installed;      // the installed release; 0: none
+    bool download;      // the answer
+    std::string shown;  // the status line
+  } rows[] = {
+      {"no descriptor", "404", "", kTwoDaysOn, "", 6, true, ""},
+      {"damaged", "200", "TyxUpdate descriptor 1\r\n", kTwoDaysOn, "", 6, false,
+       "Popis vydání na serveru je poškozen. Aktualizace nebude provedena."},
+      {"not the maker's", "200", descriptor("Norva", "release", "0 0", "0bad"), kTwoDaysOn, "", 6, false,
+       "Popis vydání na serveru není podepsán výrobcem. Aktualizace nebude provedena."},
+      {"another product", "200", descriptor("Talvik", "release", "0 0"), kTwoDaysOn, "", 6, false,
+       "Popis vydání na serveru je určen pro produkt Talvik, ne pro Norva. Aktualizace nebude provedena."},
+      {"beta on release", "200", descriptor("Norva", "beta", "0 0"), kTwoDaysOn, "", 6, false,
+       "Popis vydání na serveru je určen pro kanál beta, ne pro release. Aktualizace nebude provedena."},
+      {"installed", "200", descriptor("Norva", "release", "0 0"), kTwoDaysOn, "", 7, false,
+       "Nainstalované vydání je aktuální (vydání 7). Není co stahovat."},
+      {"not started", "200", descriptor("Norva", "release", kStart), "Tue, 08 Dec 2026 23:00:00 GMT", "", 6, false,
+       "Vydání 7 se k této instalaci dostane později (zavádění je na 0 %)."},
+      {"everyone", "200", descriptor("Norva", "release", kStart), "Sat, 19 Dec 2026 00:00:00 GMT", "", 0, true, ""},
+      {"beta never held", "200", descriptor("Norva", "beta", kStart), "Tue, 08 Dec 2026 23:00:00 GMT", "beta", 6, true,
+       ""},
+      {"no date", "200", descriptor("Norva", "release", kStart), "", "", 6, true, ""},
+  };
+  for (const auto& r : rows) {
+    test::Harness h;
+    h.run.gChannel = r.channel;
+    h.internet.responses[kDescriptorUrl] = {r.status, r.body};
+    h.internet.responses[kDescriptorUrl].date = r.date;
+    if (r.installed)
+      h.dir.Write("app/TyxRelease.inf", "TyxUpdate release 1\r\nproduct Norva\r\nchannel release\r\nnumber " +
+                                            std::to_string(r.installed) + "\r\n");
+    h.session.form = {"1", "norva.tyx.invalid", "/tyx/norva/newverall/"};
+    EXPECT_EQ(ReadDescriptor(h.session), r.download) << r.what;
+    EXPECT_EQ(h.window.statusCaption, r.shown) << r.what;
+    EXPECT_EQ(h.run.descriptor.has_value(), r.download && r.status == "200") << r.what;
+    if (!r.download || r.status != "200") continue;
+    // The package must then be the one the descriptor names before anything unpacks it.
+    for (const std::string package : {"8 bytes!", "9 bytes!!"}) {
+      h.dir.Write("app/OldVer/update.cab", package);
+      EXPECT_EQ(MatchesDescriptor(h.session), package.size() == 8) << r.what;
+      EXPECT_EQ(h.dir.Exists("app/OldVer/update.cab"), package.size() == 8) << r.what;
     }
   }
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "descriptor/ReleaseDescriptor.h"
+#include "descriptor/Rollout.h"
 #include "fakes/Fakes.h"
 #include "install/InstallUpdate.h"
 #include "package/CabinetListing.h"
@@ -18,6 +20,10 @@ std::string Release(const std::string& product, const std::string& channel, cons
   return "TyxUpdate release 1\r\nproduct " + product + "\r\nchannel " + channel + "\r\nnumber " + number + "\r\n";
 }
 
+std::string Descriptor(const std::string& lines) {
+  return "TyxUpdate descriptor 1\r\nproduct Norva\r\nchannel release\r\nnumber 7\r\n" + lines + "signature 0a\r\n";
+}
+
 }  // namespace
 
 TEST(Package, WhatTheParsersTake) {
@@ -26,30 +32,75 @@ TEST(Package, WhatTheParsersTake) {
   const struct {
     const char* what;
     std::string text;
-    bool list, taken;  // which parser, whether it takes the text
+    char parser;  // 'l' update.inf, 'r' TyxRelease.inf, 'd' release.inf
+    bool taken;
   } rows[] = {
-      {"list", "TyxUpdate package 1\r\n" + line + sig, true, true},
-      {"list of a file in a folder", "TyxUpdate package 1\r\n0 " + kHash + " sub\\b.txt\r\n" + sig, true, true},
-      {"a name twice, in two cases", "TyxUpdate package 1\r\n" + line + "1 " + kHash + " A.EXE\r\n" + sig, true, false},
-      {"a name leaving the folder", "TyxUpdate package 1\r\n1 " + kHash + " ..\\a.exe\r\n" + sig, true, false},
-      {"upper-case hash", "TyxUpdate package 1\r\n1 " + std::string(64, 'A') + " a.exe\r\n" + sig, true, false},
-      {"size with a leading zero", "TyxUpdate package 1\r\n012 " + kHash + " a.exe\r\n" + sig, true, false},
-      {"no signature", "TyxUpdate package 1\r\n" + line, true, false},
-      {"bytes after the signature", "TyxUpdate package 1\r\n" + line + sig + "x", true, false},
-      {"another format", "TyxUpdate package 2\r\n" + line + sig, true, false},
-      {"release", Release("Norva", "beta", "999999999"), false, true},
-      {"unknown channel", Release("Norva", "stable", "7"), false, false},
-      {"number 0", Release("Norva", "release", "0"), false, false},
-      {"leading zero", Release("Norva", "release", "07"), false, false},
-      {"number beyond nine digits", Release("Norva", "release", "1000000000"), false, false},
-      {"blank in the product", Release("Norva Pro", "release", "7"), false, false},
-      {"a line more", Release("Norva", "release", "7") + "x\r\n", false, false},
-      {"no line end", Release("Norva", "release", "7").substr(0, 52), false, false},
+      {"list", "TyxUpdate package 1\r\n" + line + sig, 'l', true},
+      {"list of a file in a folder", "TyxUpdate package 1\r\n0 " + kHash + " sub\\b.txt\r\n" + sig, 'l', true},
+      {"a name twice, in two cases", "TyxUpdate package 1\r\n" + line + "1 " + kHash + " A.EXE\r\n" + sig, 'l', false},
+      {"a name leaving the folder", "TyxUpdate package 1\r\n1 " + kHash + " ..\\a.exe\r\n" + sig, 'l', false},
+      {"upper-case hash", "TyxUpdate package 1\r\n1 " + std::string(64, 'A') + " a.exe\r\n" + sig, 'l', false},
+      {"size with a leading zero", "TyxUpdate package 1\r\n012 " + kHash + " a.exe\r\n" + sig, 'l', false},
+      {"no signature", "TyxUpdate package 1\r\n" + line, 'l', false},
+      {"bytes after the signature", "TyxUpdate package 1\r\n" + line + sig + "x", 'l', false},
+      {"another format", "TyxUpdate package 2\r\n" + line + sig, 'l', false},
+      {"release", Release("Norva", "beta", "999999999"), 'r', true},
+      {"unknown channel", Release("Norva", "stable", "7"), 'r', false},
+      {"number 0", Release("Norva", "release", "0"), 'r', false},
+      {"leading zero", Release("Norva", "release", "07"), 'r', false},
+      {"number beyond nine digits", Release("Norva", "release", "1000000000"), 'r', false},
+      {"blank in the product", Release("Norva Pro", "release", "7"), 'r', false},
+      {"a line more", Release("Norva", "release", "7") + "x\r\n", 'r', false},
+      {"no line end", Release("Norva", "release", "7").substr(0, 52), 'r', false},
+      {"descriptor", Descriptor("package 12 " + kHash + "\r\nrollout 1796774400 7\r\n"), 'd', true},
+      {"halted, and a line of a later format",
+       Descriptor("package 12 " + kHash + "\r\nrollout 0 0\r\nhalted 1796774400\r\ndelta 6 x\r\n"), 'd', true},
+      {"no rollout", Descriptor("package 12 " + kHash + "\r\n"), 'd', false},
+      {"package twice", Descriptor("package 12 " + kHash + "\r\npackage 1 " + kHash + "\r\nrollout 0 0\r\n"), 'd',
+       false},
+      {"rollout over ten years", Descriptor("package 12 " + kHash + "\r\nrollout 0 3651\r\n"), 'd', false},
+      {"negative start", Descriptor("package 12 " + kHash + "\r\nrollout -5 1\r\n"), 'd', false},
+      {"a line no format knows", Descriptor("package 12 " + kHash + "\r\nrollout 0 0\r\nX y\r\n"), 'd', false},
   };
   for (const auto& r : rows) {
-    const bool taken = r.list ? ParsePackageInf(r.text).has_value() : ParseReleaseInfo(r.text).has_value();
+    const bool taken = r.parser == 'l'   ? ParsePackageInf(r.text).has_value()
+                       : r.parser == 'r' ? ParseReleaseInfo(r.text).has_value()
+                                         : ParseReleaseDescriptor(r.text).has_value();
     EXPECT_EQ(taken, r.taken) << r.what;
   }
+}
+
+TEST(Package, RolloutReachPlaceAndTheHostsDate) {
+  const int64_t start = 1796774400, day = 86400;  // 2026-12-09 00:00 UTC
+  const struct {
+    uint32_t days;
+    std::optional<int64_t> halted;
+    int64_t now;
+    double reach;
+  } rows[] = {{10, {}, start - 1, 0},       {10, {}, start, 0},          {10, {}, start + day, 0.1},
+              {10, {}, start + 20 * day, 1}, {0, {}, start, 1},           {0, {}, start - 1, 0},
+              {10, start + 2 * day, start + 5 * day, 0.2}, {10, start - day, start + 5 * day, 0}};
+  for (const auto& r : rows) {
+    ReleaseDescriptor d;
+    d.rolloutStart = start;
+    d.rolloutDays = r.days;
+    d.haltedAt = r.halted;
+    EXPECT_DOUBLE_EQ(RolloutReach(d, r.now), r.reach) << r.days << " days, at " << r.now - start;
+  }
+  // Places spread evenly, and differ from release to release.
+  int below = 0, moved = 0;
+  for (int i = 0; i < 10000; ++i) {
+    const std::string id = "installation" + std::to_string(i);
+    below += RolloutPlace(id, 7) < 0.25;
+    moved += (RolloutPlace(id, 7) < 0.25) != (RolloutPlace(id, 8) < 0.25);
+  }
+  EXPECT_NEAR(below, 2500, 200);
+  EXPECT_NEAR(moved, 3750, 300);  // 2 x 0.25 x 0.75 of them
+  EXPECT_EQ(ParseHttpDate("Wed, 09 Dec 2026 00:00:00 GMT"), start);
+  EXPECT_EQ(ParseHttpDate("Sun, 29 Feb 2032 23:59:59 GMT"), 1961711999);
+  for (const char* bad : {"Wed, 09 Dec 2026 00:00:00 UTC", "Wed, 9 Dec 2026 00:00:00 GMT", "Wed, 09 Dez 2026 00:00:00 GMT",
+                          "Wed, 09 Dec 2026 24:00:00 GMT", "Wed, 09 Dec +026 00:00:00 GMT", ""})
+    EXPECT_EQ(ParseHttpDate(bad), std::nullopt) << bad;
 }
 
 TEST(Package, CabinetListingAgainstTheSignedList) {

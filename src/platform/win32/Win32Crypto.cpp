@@ -45,6 +45,15 @@ bool Win32Crypto::DigestFile(const std::string& path, FileDigest& digest) {
   return true;
 }
 
+std::string Win32Crypto::Random(size_t count) {
+  CryptProvider provider = OpenProvider();
+  std::string bytes(count, '\0');
+  if (!provider.get() ||
+      !CryptGenRandom(provider.get(), static_cast<DWORD>(count), reinterpret_cast<BYTE*>(bytes.data())))
+    return {};
+  return bytes;
+}
+
 namespace {
 
 // The key's length in bytes, 0 for a key too weak to trust or a damaged blob.

@@ -20,6 +20,7 @@ class Win32Crypto : public ICrypto {
   Win32Crypto(std::vector<PackageKey> keys, bool signedOnly) : keys_(std::move(keys)), signedOnly_(signedOnly) {}
   bool DigestFile(const std::string& path, FileDigest& digest) override;
   bool VerifySignature(const std::string& data, const std::string& signature, std::string& keyName) override;
+  std::string Random(size_t count) override;
   bool SignedPackagesOnly() override { return signedOnly_; }
 
  private:

@@ -1,6 +1,13 @@
 #pragma once
+#include <map>
+#include <memory>
+#include <vector>
+
 #include "platform/CodePage.h"
 #include "platform/Internet.h"
+#include "platform/win32/TimedCall.h"
+#include "platform/win32/WinApi.h"
+#include <wininet.h>
 
 namespace tyx::win32 {
 
@@ -23,6 +30,23 @@ class Win32Internet : public IInternet {
 
  private:
   ICodePage& codePage_;
+  // Every WinINet call runs on one worker thread, so that a call that waits
+  // too long can be left behind. What is done on a handle given a receive
+  // time-out keeps to it, whatever WinINet does with it.
+  std::map<InternetHandle, uint32_t> receiveTimeouts_;
+  TimedCall worker_;
+  struct ReadResult {
+    std::vector<char> data;
+    DWORD read = 0;
+  };
+  std::shared_ptr<ReadResult> lastRead_;
+
+  // Runs `call` on the worker, within the receive time-out of `limitOf` if it
+  // has one, and brings its last error back to this thread.
+  template <class T>
+  T OnWorker(InternetHandle limitOf, T timedOut, std::function<T()> call);
+  // A handle opened under `parent` keeps to the parent's time-out.
+  InternetHandle Child(InternetHandle parent, HINTERNET child);
 };
 
 }  // namespace tyx::win32

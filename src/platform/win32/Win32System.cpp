@@ -33,6 +33,13 @@ bool Win32System::GetVersionEx(uint32_t& platformId, uint32_t& majorVersion) {
   return true;
 }
 
+int64_t Win32System::UnixTime() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const int64_t ticks = (int64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;  // 100 ns since 1601
+  return ticks / 10000000 - 11644473600;
+}
+
 LocalTime Win32System::Now() {
   SYSTEMTIME st;
   GetLocalTime(&st);

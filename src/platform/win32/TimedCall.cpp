@@ -1,0 +1,64 @@
+#include "platform/win32/TimedCall.h"
+
+#include "platform/win32/Handles.h"
+
+namespace tyx::win32 {
+
+// Shared by the caller and the worker, so that a worker left behind never
+// touches memory that has gone.
+struct CallJob {
+  KernelHandle start{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+  KernelHandle done{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+  KernelHandle thread;
+  std::function<void()> call;
+  bool quit = false;
+};
+
+namespace {
+
+DWORD WINAPI Work(void* parameter) {
+  std::unique_ptr<std::shared_ptr<CallJob>> hold(static_cast<std::shared_ptr<CallJob>*>(parameter));
+  CallJob& job = **hold;
+  for (;;) {
+    WaitForSingleObject(job.start.get(), INFINITE);
+    if (job.quit) return 0;
+    job.call();
+    SetEvent(job.done.get());
+  }
+}
+
+std::shared_ptr<CallJob> StartWorker() {
+  auto job = std::make_shared<CallJob>();
+  if (!job->start || !job->done) return nullptr;
+  auto* hold = new std::shared_ptr<CallJob>(job);
+  job->thread = KernelHandle(CreateThread(nullptr, 0, Work, hold, 0, nullptr));
+  if (!job->thread) {
+    delete hold;
+    return nullptr;
+  }
+  return job;
+}
+
+}  // namespace
+
+TimedCall::~TimedCall() {
+  if (!job_) return;
+  job_->quit = true;
+  SetEvent(job_->start.get());
+  WaitForSingleObject(job_->thread.get(), INFINITE);
+}
+
+bool TimedCall::Run(std::function<void()> call, DWORD limitMs) {
+  if (!job_) job_ = StartWorker();
+  if (!job_) {
+    call();
+    return true;
+  }
+  job_->call = std::move(call);
+  SetEvent(job_->start.get());
+  if (WaitForSingleObject(job_->done.get(), limitMs) == WAIT_OBJECT_0) return true;
+  job_.reset();  // still running: its worker keeps the job
+  return false;
+}
+
+}  // namespace tyx::win32
