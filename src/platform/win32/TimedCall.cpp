@@ -39,6 +39,20 @@ std::shared_ptr<CallJob> StartWorker() {
   return job;
 }
 
+bool Wait(HANDLE done, DWORD limitMs, bool serveMessages) {
+  if (!serveMessages) return WaitForSingleObject(done, limitMs) == WAIT_OBJECT_0;
+  const DWORD begun = GetTickCount();
+  for (DWORD waited = 0; waited < limitMs; waited = GetTickCount() - begun) {
+    if (MsgWaitForMultipleObjects(1, &done, FALSE, limitMs - waited, QS_ALLINPUT) == WAIT_OBJECT_0) return true;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 TimedCall::~TimedCall() {
@@ -48,7 +62,7 @@ TimedCall::~TimedCall() {
   WaitForSingleObject(job_->thread.get(), INFINITE);
 }
 
-bool TimedCall::Run(std::function<void()> call, DWORD limitMs) {
+bool TimedCall::Run(std::function<void()> call, DWORD limitMs, bool serveMessages) {
   if (!job_) job_ = StartWorker();
   if (!job_) {
     call();
@@ -56,7 +70,7 @@ bool TimedCall::Run(std::function<void()> call, DWORD limitMs) {
   }
   job_->call = std::move(call);
   SetEvent(job_->start.get());
-  if (WaitForSingleObject(job_->done.get(), limitMs) == WAIT_OBJECT_0) return true;
+  if (Wait(job_->done.get(), limitMs, serveMessages)) return true;
   job_.reset();  // still running: its worker keeps the job
   return false;
 }

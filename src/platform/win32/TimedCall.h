@@ -8,12 +8,12 @@ namespace tyx::win32 {
 
 struct CallJob;
 
-// Runs blocking calls with an upper bound on the wait. Some WinINet builds
-// never apply a receive time-out, and a server that stops answering would hold
-// the run for ever. The calls run one after another on a worker thread of
-// their own, so that every call on a connection comes from the same thread; a
-// call that outlives its limit is left to end with the process, and the next
-// call gets a new worker.
+// Runs blocking calls with an upper bound on the wait: a server or a desktop
+// shell that stops answering must not hold the run for ever (some WinINet
+// builds never apply a receive time-out). The calls run one after another on
+// a worker thread of their own, so that every call on a connection comes from
+// the same thread; a call that outlives its limit is left to end with the
+// process, and the next call gets a new worker.
 class TimedCall {
  public:
   TimedCall() = default;
@@ -21,7 +21,8 @@ class TimedCall {
   TimedCall& operator=(const TimedCall&) = delete;
   ~TimedCall();
   // False when `call` did not end within `limitMs`. It must own what it uses.
-  bool Run(std::function<void()> call, DWORD limitMs);
+  // With `serveMessages`, this thread's windows go on being served meanwhile.
+  bool Run(std::function<void()> call, DWORD limitMs, bool serveMessages = false);
 
  private:
   std::shared_ptr<CallJob> job_;

@@ -4,6 +4,7 @@
 
 #include "platform/win32/ComHandles.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/TimedCall.h"
 #include "platform/win32/Wide.h"
 #include "platform/win32/WinApi.h"
 #include <shellapi.h>
@@ -77,11 +78,6 @@ namespace {
 // Long enough for a shell busy starting another program, even emulated.
 constexpr DWORD kDesktopStartLimitMs = 120000;
 
-struct DesktopStart {
-  std::wstring file, parameters;
-  bool started = false;
-};
-
 bool StartThroughDesktop(const std::wstring& file, const std::wstring& parameters) {
   // The desktop's folder view hands out the shell's automation object, which
   // starts programs inside the desktop's process, with its token.
@@ -112,40 +108,16 @@ bool StartThroughDesktop(const std::wstring& file, const std::wstring& parameter
   return SUCCEEDED(shell->ShellExecute(name.get()->bstrVal, *arguments, *folder, *verb, *show));
 }
 
-DWORD WINAPI DesktopStartThread(void* parameter) {
-  std::unique_ptr<std::shared_ptr<DesktopStart>> hold(static_cast<std::shared_ptr<DesktopStart>*>(parameter));
-  (*hold)->started = StartThroughDesktop((*hold)->file, (*hold)->parameters);
-  return 0;
-}
-
 }  // namespace
 
 bool Win32Shell::ShellExecuteAsDesktopUser(const std::string& file, const std::string& parameters) {
-  // A shell that never answers must not hold the run for ever: the calls go
-  // on a thread of their own, which is left to end with the process when it
-  // outlives the limit.
-  auto job = std::make_shared<DesktopStart>();
-  job->file = Wide(file);
-  job->parameters = Wide(parameters);
-  auto* hold = new std::shared_ptr<DesktopStart>(job);
-  KernelHandle thread(CreateThread(nullptr, 0, DesktopStartThread, hold, 0, nullptr));
-  if (!thread) {
-    delete hold;
-    return false;
-  }
-  // The shell may send to every top-level window meanwhile: this thread's go on being served.
-  HANDLE handles[] = {thread.get()};
-  const DWORD begun = GetTickCount();
-  for (DWORD waited = 0; waited < kDesktopStartLimitMs; waited = GetTickCount() - begun) {
-    if (MsgWaitForMultipleObjects(1, handles, FALSE, kDesktopStartLimitMs - waited, QS_ALLINPUT) == WAIT_OBJECT_0)
-      return job->started;
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-  }
-  return false;
+  // A shell that never answers must not hold the run for ever. It may send to
+  // every top-level window meanwhile: this thread's go on being served.
+  auto started = std::make_shared<bool>(false);
+  TimedCall desktop;
+  return desktop.Run([started, f = Wide(file), p = Wide(parameters)] { *started = StartThroughDesktop(f, p); },
+                     kDesktopStartLimitMs, true) &&
+         *started;
 }
 
 void Win32Shell::Beep(uint32_t frequency, uint32_t milliseconds) { ::Beep(frequency, milliseconds); }
