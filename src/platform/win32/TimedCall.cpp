@@ -9,9 +9,7 @@ namespace tyx::win32 {
 struct CallJob {
   KernelHandle start{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
   KernelHandle done{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-  KernelHandle thread;
   std::function<void()> call;
-  bool quit = false;
 };
 
 namespace {
@@ -21,7 +19,6 @@ DWORD WINAPI Work(void* parameter) {
   CallJob& job = **hold;
   for (;;) {
     WaitForSingleObject(job.start.get(), INFINITE);
-    if (job.quit) return 0;
     job.call();
     SetEvent(job.done.get());
   }
@@ -31,8 +28,8 @@ std::shared_ptr<CallJob> StartWorker() {
   auto job = std::make_shared<CallJob>();
   if (!job->start || !job->done) return nullptr;
   auto* hold = new std::shared_ptr<CallJob>(job);
-  job->thread = KernelHandle(CreateThread(nullptr, 0, Work, hold, 0, nullptr));
-  if (!job->thread) {
+  const KernelHandle thread(CreateThread(nullptr, 0, Work, hold, 0, nullptr));
+  if (!thread) {
     delete hold;
     return nullptr;
   }
@@ -54,13 +51,6 @@ bool Wait(HANDLE done, DWORD limitMs, bool serveMessages) {
 }
 
 }  // namespace
-
-TimedCall::~TimedCall() {
-  if (!job_) return;
-  job_->quit = true;
-  SetEvent(job_->start.get());
-  WaitForSingleObject(job_->thread.get(), INFINITE);
-}
 
 bool TimedCall::Run(std::function<void()> call, DWORD limitMs, bool serveMessages) {
   if (!job_) job_ = StartWorker();

@@ -13,13 +13,11 @@ struct CallJob;
 // builds never apply a receive time-out). The calls run one after another on
 // a worker thread of their own, so that every call on a connection comes from
 // the same thread; a call that outlives its limit is left to end with the
-// process, and the next call gets a new worker.
+// process, and the next call gets a new worker. A worker is never ended
+// either: it waits for calls until the process ends (threads that ended while
+// the process went on hung or crashed the emulated 32-bit build under Wine).
 class TimedCall {
  public:
-  TimedCall() = default;
-  TimedCall(const TimedCall&) = delete;
-  TimedCall& operator=(const TimedCall&) = delete;
-  ~TimedCall();
   // False when `call` did not end within `limitMs`. It must own what it uses.
   // With `serveMessages`, this thread's windows go on being served meanwhile.
   bool Run(std::function<void()> call, DWORD limitMs, bool serveMessages = false);

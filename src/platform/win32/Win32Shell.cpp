@@ -4,7 +4,6 @@
 
 #include "platform/win32/ComHandles.h"
 #include "platform/win32/Handles.h"
-#include "platform/win32/TimedCall.h"
 #include "platform/win32/Wide.h"
 #include "platform/win32/WinApi.h"
 #include <shellapi.h>
@@ -114,8 +113,7 @@ bool Win32Shell::ShellExecuteAsDesktopUser(const std::string& file, const std::s
   // A shell that never answers must not hold the run for ever. It may send to
   // every top-level window meanwhile: this thread's go on being served.
   auto started = std::make_shared<bool>(false);
-  TimedCall desktop;
-  return desktop.Run([started, f = Wide(file), p = Wide(parameters)] { *started = StartThroughDesktop(f, p); },
+  return desktop_.Run([started, f = Wide(file), p = Wide(parameters)] { *started = StartThroughDesktop(f, p); },
                      kDesktopStartLimitMs, true) &&
          *started;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/CodePage.h"
 #include "platform/Shell.h"
+#include "platform/win32/TimedCall.h"
 
 namespace tyx::win32 {
 
@@ -22,6 +23,7 @@ class Win32Shell : public IShell {
 
  private:
   ICodePage& codePage_;
+  TimedCall desktop_;  // the desktop starts, one after another
 };
 
 }  // namespace tyx::win32
