@@ -36,7 +36,27 @@ bool IsLaterLine(std::string_view key) {
   return !key.empty() && key.find_first_not_of("abcdefghijklmnopqrstuvwxyz-") == std::string_view::npos;
 }
 
+bool ParseDelta(const std::vector<std::string_view>& w, ReleaseDescriptor& d) {
+  DeltaPackage delta;
+  if (w.size() != 5 || !ParseNumber(w[1], delta.from) || !delta.from || delta.from >= d.release.number ||
+      !IsDeltaFileName(w[2]) || !ParseNumber(w[3], delta.size) || !IsSha256(w[4]))
+    return false;
+  for (const DeltaPackage& other : d.deltas)
+    if (other.from == delta.from || other.file == w[2]) return false;
+  delta.file = w[2];
+  delta.sha256 = w[4];
+  d.deltas.push_back(std::move(delta));
+  return true;
+}
+
 }  // namespace
+
+bool IsDeltaFileName(std::string_view name) {
+  const std::string_view suffix = ".cab";
+  return name.size() > suffix.size() && name.size() <= 64 && name[0] != '.' &&
+         name.substr(name.size() - suffix.size()) == suffix && name != "update.cab" &&
+         name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789.-_") == std::string_view::npos;
+}
 
 std::optional<ReleaseDescriptor> ParseReleaseDescriptor(std::string_view text) {
   if (text.size() > kMaxDescriptorSize || text.substr(0, sizeof kHeader - 1) != kHeader) return std::nullopt;
@@ -75,6 +95,8 @@ std::optional<ReleaseDescriptor> ParseReleaseDescriptor(std::string_view text) {
       int64_t at = 0;
       if (w.size() != 2 || !ParseNumber(w[1], at)) return std::nullopt;
       d.haltedAt = at;
+    } else if (w[0] == "delta") {
+      if (!ParseDelta(w, d)) return std::nullopt;
     } else if (!IsLaterLine(w[0]) || w[0] == "package" || w[0] == "rollout" || w[0] == "halted") {
       return std::nullopt;
     }
@@ -88,6 +110,9 @@ std::string ComposeReleaseDescriptor(const ReleaseDescriptor& d) {
   text += "package " + std::to_string(d.size) + " " + d.sha256 + "\r\n";
   text += "rollout " + std::to_string(d.rolloutStart) + " " + std::to_string(d.rolloutDays) + "\r\n";
   if (d.haltedAt) text += "halted " + std::to_string(*d.haltedAt) + "\r\n";
+  for (const DeltaPackage& delta : d.deltas)
+    text += "delta " + std::to_string(delta.from) + " " + delta.file + " " + std::to_string(delta.size) + " " +
+            delta.sha256 + "\r\n";
   return text;
 }
 

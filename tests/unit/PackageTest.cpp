@@ -29,6 +29,10 @@ std::string Descriptor(const std::string& lines) {
 TEST(Package, WhatTheParsersTake) {
   const std::string sig = "signature 0a\r\n";
   const std::string line = "12 " + kHash + " a.exe\r\n";
+  const std::string base = "package 12 " + kHash + "\r\nrollout 0 0\r\n";
+  auto delta = [](int from, const std::string& file) {
+    return "delta " + std::to_string(from) + " " + file + " 3 " + kHash + "\r\n";
+  };
   const struct {
     const char* what;
     std::string text;
@@ -54,7 +58,15 @@ TEST(Package, WhatTheParsersTake) {
       {"no line end", Release("Norva", "release", "7").substr(0, 52), 'r', false},
       {"descriptor", Descriptor("package 12 " + kHash + "\r\nrollout 1796774400 7\r\n"), 'd', true},
       {"halted, and a line of a later format",
-       Descriptor("package 12 " + kHash + "\r\nrollout 0 0\r\nhalted 1796774400\r\ndelta 6 x\r\n"), 'd', true},
+       Descriptor("package 12 " + kHash + "\r\nrollout 0 0\r\nhalted 1796774400\r\nlater 6 x\r\n"), 'd', true},
+      {"deltas", Descriptor(base + delta(5, "delta-5.cab") + delta(6, "delta-6.cab")), 'd', true},
+      {"two deltas from one release", Descriptor(base + delta(6, "a.cab") + delta(6, "b.cab")), 'd', false},
+      {"one file for two deltas", Descriptor(base + delta(5, "a.cab") + delta(6, "a.cab")), 'd', false},
+      {"a delta from this release", Descriptor(base + delta(7, "delta-7.cab")), 'd', false},
+      {"a delta from release 0", Descriptor(base + delta(0, "delta-0.cab")), 'd', false},
+      {"a delta leaving the folder", Descriptor(base + delta(6, "..\\delta-6.cab")), 'd', false},
+      {"a delta that is the package", Descriptor(base + delta(6, "update.cab")), 'd', false},
+      {"a delta in upper case", Descriptor(base + delta(6, "Delta-6.cab")), 'd', false},
       {"no rollout", Descriptor("package 12 " + kHash + "\r\n"), 'd', false},
       {"package twice", Descriptor("package 12 " + kHash + "\r\npackage 1 " + kHash + "\r\nrollout 0 0\r\n"), 'd',
        false},
