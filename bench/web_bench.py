@@ -10,8 +10,9 @@ start, window timers and end) is timed three ways:
 Also the bytes nginx sent for the size query and for the download ($bytes_sent), and the peak memory against a
 trivial program under Wine. Then the 100 MiB package from Bremo's faulty host (tests/e2e/webhost.py), its
 connection reset once at 50 % and at 90 %: the bytes nginx and the relay sent in all, as a multiple of the
-package, and the time to the finished update against an uncut one. Run it with bench/run.sh after a build; it
-prints the report, writes it to build/bench/report.md and puts it into docs/benchmark.md between its markers.
+package, and the time to the finished update against an uncut one. Then a delta package against the full one
+(bench/delta_bench.py). Run it with bench/run.sh after a build; it prints the report, writes it to
+build/bench/report.md and puts it into docs/benchmark.md between its markers, the delta's between its own.
 With TYX_BENCH_BEFORE=path/to/an/older/TyxUpdate.exe the older build runs the same rounds and gets a column of
 its own.
 """
@@ -26,14 +27,17 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BEGIN, END = "<!-- bench:begin -->", "<!-- bench:end -->"
+DELTA_MARKS = ("<!-- bench-delta:begin -->", "<!-- bench-delta:end -->")
 BUILD = os.path.join(ROOT, "build")
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 os.environ.setdefault("TYX_WORK", os.path.join(BUILD, "bench"))
 os.environ.setdefault("TYX_WIN_BUILD", os.path.join(BUILD, "windows-x86_64"))
 os.environ.setdefault("TYX_WINE_TEMPLATE", os.path.join(BUILD, "wine-list", "e2e", "wineprefix"))
+os.environ.setdefault("TYX_KEYS", os.path.join(BUILD, "keys"))
 import wine  # noqa: E402
 import tyx_e2e  # noqa: E402
 import webhost  # noqa: E402
+import delta_bench  # noqa: E402
 
 KIB, MIB = 1024, 1024 * 1024
 REMOTE = "/tyx/norva/newverall/update.cab"
@@ -41,9 +45,11 @@ URL = f"https://{webhost.NORVA}{REMOTE}"
 # name, number of files, size of each
 SHAPES = [("1 × 100 MiB", 1, 100 * MIB), ("2,000 × 10 KiB", 2000, 10 * KIB), ("500 × 1 KiB", 500, KIB),
           ("1,000 × 1 KiB", 1000, KIB), ("5,000 × 1 KiB", 5000, KIB)]
-# TYX_BENCH_SHAPES=1,500,5000 measures only the shapes of these numbers of files.
+# TYX_BENCH_SHAPES=1,500,5000 measures only the shapes of these numbers of files; "delta" the delta package.
+DELTA = True
 if os.environ.get("TYX_BENCH_SHAPES"):
     SHAPES = [s for s in SHAPES if str(s[1]) in os.environ["TYX_BENCH_SHAPES"].split(",")]
+    DELTA = "delta" in os.environ["TYX_BENCH_SHAPES"].split(",")
 ROUNDS = int(os.environ.get("TYX_BENCH_ROUNDS", "2"))
 # The window's main timer starts the update after 1 s and its end timer closes it 3 s after the last step.
 TIMERS = 4.0
@@ -348,6 +354,13 @@ def inside():
     labels = [u[0] for u in updaters]
     started = time.monotonic()
     with webhost.servers():
+        if DELTA:
+            delta = delta_bench.measure(os.path.join(work, "delta"), updaters[-1][1], ROUNDS)
+            report(["## Delta package", "", f"{time.strftime('%Y-%m-%d %H:%M UTC', time.gmtime())}. Machine: "
+                    f"{machine()}. Best of {ROUNDS} rounds for each time; HTTPS on loopback.", ""] + delta,
+                   "delta-report.md", DELTA_MARKS)
+        if not SHAPES:
+            return
         trivial = os.path.join(work, "trivial.exe")
         shutil.copy(os.path.join(tyx_e2e.BUILD, "StubApp.exe"), trivial)
         _, trivial_wall, trivial_peak, _ = timed([trivial])
@@ -366,20 +379,21 @@ def inside():
              f"the window's {TIMERS:.0f} s of timers.", ""]
     lines += table(results, labels) + [""] + traffic(results, labels, trivial_peak) + [""]
     lines += designed_download(results, labels) + [""] + per_file(results, labels) + [""] + resets
-    report = "\n".join(lines) + "\n"
-    print(report)
-    with open(os.path.join(wine.WORK, "report.md"), "w") as f:
-        f.write(report)
-    publish(report)
+    report(lines, "report.md", (BEGIN, END))
 
 
-def publish(report, page=os.path.join(ROOT, "docs", "benchmark.md")):
-    """The report in place of the page's last one, so that the page is never pasted by hand."""
+def report(lines, name, marks, page=os.path.join(ROOT, "docs", "benchmark.md")):
+    """Printed, kept in the work folder and put in place of the page's last one between its marks, so that the
+    page is never pasted by hand."""
+    block = "\n".join(lines) + "\n"
+    print(block)
+    with open(os.path.join(wine.WORK, name), "w") as f:
+        f.write(block)
     with open(page) as f:
         text = f.read()
-    begin, end = text.index(BEGIN) + len(BEGIN), text.index(END)
+    begin, end = text.index(marks[0]) + len(marks[0]), text.index(marks[1])
     with open(page, "w") as f:
-        f.write(text[:begin] + "\n" + report + text[end:])
+        f.write(text[:begin] + "\n" + block + text[end:])
 
 
 def main():

@@ -131,6 +131,7 @@ set(TYX_I686_SCENARIOS
   WebUpdate.test_release_channel_over_https_and_type_2_through_the_proxy
   WebUpdate.test_failed_downloads_leave_the_window_open_and_change_nothing
   WebUpdate.test_broken_downloads_go_on_where_they_broke
+  WebUpdate.test_delta_packages
   SignedPackages.test_updates)
 set(e2e_dir ${CMAKE_SOURCE_DIR}/tests/e2e)
 tyx_scenarios(${e2e_dir}/test_local_update.py local)

@@ -8,7 +8,7 @@ import webhost
 import wine
 from tyx_e2e import (BUILD, EMULATED, WineTestCase, background, make_package, marker_of, read, release,
                      stub, wait_until, win, write)
-from test_signed_packages import KEYS, REFUSED, pack, repack, tyxpack
+from test_signed_packages import KEYS, REFUSED, pack, repack, tyxpack, unpacked
 from webhost import ACCESS_LOG, NORVA, PROXY_LOG, served, servers
 
 DONE = "Aktualizace provedena"
@@ -194,3 +194,51 @@ class WebUpdate(WineTestCase):
                 self.assertEqual(bool(downloads), last == DONE or "update.cab" in last, downloads)
                 self.assertEqual(marker_of(inst.read("Bremo.exe")), b"V" if last == DONE else b"old")
                 self.assertIn("started Bremo.exe|", inst.wait_started(1))
+
+    def test_delta_packages(self):
+        """Release 7 on Bremo's host with a delta from release 6, which the application folder holds: BremoV.exe and
+        readme.txt changed, BremoXP.exe and pack.cab's helper.dll not. Every row ends with release 7 installed."""
+        folder = os.path.dirname(served(BREMO_PATH))
+        delta = os.path.join(folder, "delta-6.cab")
+        self.addCleanup(lambda: [os.remove(os.path.join(folder, f)) for f in ("release.inf", "delta-6.cab")
+                                 if os.path.exists(os.path.join(folder, f))])
+        fallback = "Rozdílovou aktualizaci nelze použít (soubor {}). Stahuje se celý soubor update.cab."
+        rows = [  # name, a change before the run, the line that tells how the release came
+            ("applied", None, "Soubory nezměněné od vydání 6 převzaty z adresáře aplikace: 2."),
+            ("changed by hand", lambda inst: write(os.path.join(inst.app, "helper.dll"), b"by hand"),
+             fallback.format("helper.dll v adresáři aplikace se liší od vydání 6")),
+            ("missing", lambda inst: os.remove(delta), fallback.format("delta-6.cab nebyl nalezen")),
+        ]
+        key = win(os.path.join(KEYS, "test.pem"))
+        installed = lambda package: {n: data for n, data in unpacked(package).items() if n != "update.inf"}
+        for name, change, shown in rows[:1] if EMULATED else rows:
+            with self.subTest(name):
+                inst = self.web("delta-" + name.replace(" ", "-"), "Bremo", {"NEWVERTYPE": "1"})
+                earlier = os.path.join(inst.root, "earlier", "update-6.cab")
+                self.assertEqual(pack(inst.root, out=earlier, product="Bremo", number=6,
+                                      files={"BremoV.exe": stub(b"V6"), "readme.txt": b"readme of 6"})[0], 0)
+                for file, content in installed(earlier).items():  # as an update of release 6 left them
+                    write(os.path.join(inst.app, file), content)
+                self.assertEqual(pack(inst.root, out=served(BREMO_PATH), product="Bremo")[0], 0)
+                code, said = tyxpack("publish", "--key", key, "--now", "--earlier", win(os.path.dirname(earlier)),
+                                     win(served(BREMO_PATH)))
+                self.assertEqual(code, 0, said)
+                if change:
+                    change(inst)
+                webhost.FAULTS.reset()
+                served_before = len(read(ACCESS_LOG).splitlines())
+                inst.run()
+                log = inst.log()
+                self.assertEqual((shown in log, log[-1]), (True, DONE), log)
+                if not change:
+                    self.assertIn(f"Rozdílová aktualizace z vydání 6: soubor delta-6.cab {os.path.getsize(delta)} "
+                                  "bajtů.", log)
+                    self.assertIn(f"Stažení souboru delta-6.cab do {win(inst.work('delta-6.cab'))}", log)
+                fetched = [e.split()[1].rsplit(b"/", 1)[-1] + b" " + e.split()[2]
+                           for e in read(ACCESS_LOG).splitlines()[served_before:]]
+                self.assertEqual((b"delta-6.cab 200" in fetched, b"update.cab 200" in fetched),
+                                 (True, False) if not change else (name != "missing", True), fetched)
+                new = installed(served(BREMO_PATH))
+                self.assertEqual({file: inst.read(file) for file in new}, new)
+                self.assertEqual(inst.read("Bremo.exe"), new["BremoV.exe"])
+                self.assertIn("started Bremo.exe|", inst.wait_started(2))
