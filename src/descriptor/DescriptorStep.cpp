@@ -6,24 +6,11 @@
 #include "descriptor/Rollout.h"
 #include "package/PackageCheck.h"
 #include "package/Refusal.h"
-#include "platform/ErrorRecord.h"
 #include "product/PackageFiles.h"
+#include "release/InstalledRelease.h"
 
 namespace tyx {
 namespace {
-
-// The installed release's number; 0 when there is no readable record (the
-// package's own check then decides).
-uint32_t InstalledNumber(Session& s) {
-  try {
-    const std::string record = s.run.gAppPath + "\\" + kReleaseFile;
-    if (!s.platform.files.FileExists(record)) return 0;
-    auto installed = ParseReleaseInfo(s.platform.files.ReadFile(record, kMaxReleaseFileSize));
-    return installed ? installed->number : 0;
-  } catch (const ErrorRecord&) {
-    return 0;
-  }
-}
 
 std::string Refusal(Session& s, const ReleaseDescriptor& d) {
   const std::string channel = s.run.gChannel == kBetaChannel ? kBetaChannel : kReleaseChannel;
@@ -60,7 +47,7 @@ bool ReadDescriptor(Session& s) {
   if (!d) return RefusePackage(s, Refused("Popis vydání na serveru je poškozen."));
   if (std::string refusal = Refusal(s, *d); !refusal.empty()) return RefusePackage(s, refusal);
   const std::string number = std::to_string(d->release.number);
-  if (InstalledNumber(s) >= d->release.number) {
+  if (InstalledReleaseNumber(s.platform.files, s.run.gAppPath) >= d->release.number) {
     s.ShowStatus("Nainstalované vydání je aktuální (vydání " + number + "). Není co stahovat.");
     return false;
   }

@@ -25,6 +25,7 @@ struct Run {
   std::string gNewVerPath;  // the staging folder, below gWorkPath
   std::optional<PackageInf> signedList;  // update.inf, once its signature was verified
   std::optional<ReleaseDescriptor> descriptor;  // the web host's, once accepted
+  std::optional<DeltaPackage> delta;            // what update.cab holds instead of the package
   bool gUpdated = false;
   bool gProxy = false;
   std::string gProxyAdr;

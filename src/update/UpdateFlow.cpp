@@ -2,6 +2,8 @@
 
 #include "cabinet/ExtractStep.h"
 #include "cabinet/VerifyStep.h"
+#include "delta/DeltaDownload.h"
+#include "delta/UnchangedFiles.h"
 #include "descriptor/DescriptorStep.h"
 #include "descriptor/DownloadCheck.h"
 #include "download/DownloadStep.h"
@@ -51,13 +53,28 @@ void LocalUpdate(Session& s) {
 
 void WebUpdate(Session& s) {
   if (ReadDescriptor(s)) {
-    if (!DownloadUpdate(s)) return;
-    if (MatchesDescriptor(s) && UnpackAndCheck(s)) {
-      SharePackage(s);
-      InstallUpdate(s);
+    const DeltaUpdate delta = UpdateFromDelta(s);
+    if (delta == DeltaUpdate::Stopped) return;
+    if (delta == DeltaUpdate::NotUsed) {
+      if (!DownloadUpdate(s)) return;
+      if (MatchesDescriptor(s) && UnpackAndCheck(s)) {
+        SharePackage(s);
+        InstallUpdate(s);
+      }
     }
   }
   s.window.EnableTimer(Timer::End, true);
+}
+
+// A delta is never shared: the data folder's update.cab must be whole.
+DeltaUpdate UpdateFromDelta(Session& s) {
+  const DeltaDownload download = DownloadDelta(s);
+  if (download != DeltaDownload::Ready) return download == DeltaDownload::Stopped ? DeltaUpdate::Stopped
+                                                                                  : DeltaUpdate::NotUsed;
+  if (!(CheckPackageList(s) && CheckRelease(s) && ExtractUpdate(s) == 0)) return DeltaUpdate::Done;
+  if (!TakeUnchangedFiles(s)) return DeltaUpdate::NotUsed;
+  if (CheckSignature(s) && VerifyUpdate(s)) InstallUpdate(s);
+  return DeltaUpdate::Done;
 }
 
 bool UnpackAndCheck(Session& s) {

@@ -17,6 +17,11 @@ void LocalUpdate(Session& session);
 // The package from mHost and mPath: downloaded, checked, shared (update type
 // 2), installed; after a failed download the window stays open with the message.
 void WebUpdate(Session& session);
+// The delta from the installed release, when the host lists one, in place of
+// the package: Done when it took the run to its end (installed or refused),
+// NotUsed when the package must follow, Stopped when the user closed the window.
+enum class DeltaUpdate { Done, NotUsed, Stopped };
+DeltaUpdate UpdateFromDelta(Session& session);
 // The package in gWorkPath unpacked into the staging folder, and all that the
 // installation needs proven: the maker's signature, this product's release,
 // its edition build.

@@ -341,9 +341,13 @@ class FakeCabinet : public ICabinet {
     std::string name, content;
   };
   std::map<std::string, std::vector<Entry>> cabinets;
+  std::map<std::string, std::vector<Entry>> byBytes;  // for a path that holds one cabinet, then another
   bool IterateCabinet(const std::string& cabinet, const CabinetCallback& callback, uint32_t& lastError) override {
-    if (!cabinets.count(cabinet)) return (lastError = 2, false);
-    for (const Entry& e : cabinets[cabinet]) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(NativePath(cabinet), std::ios::binary).rdbuf();
+    const auto found = byBytes.count(bytes.str()) ? byBytes.find(bytes.str()) : cabinets.find(cabinet);
+    if (found == cabinets.end()) return (lastError = 2, false);
+    for (const Entry& e : found->second) {
       CabinetNotice notice{e.name, static_cast<uint32_t>(e.content.size()), 0x5B87, 0x6000};  // 7.12.2025 12:00
       if (e.name == "\x12") {
         if ((lastError = callback(SPFILENOTIFY_NEEDNEWCABINET, notice)) != 0) return false;

@@ -4,6 +4,7 @@
 
 #include "descriptor/DescriptorStep.h"
 #include "descriptor/DownloadCheck.h"
+#include "descriptor/ReleaseDescriptor.h"
 #include "download/GetFile.h"
 #include "download/DownloadStep.h"
 #include "download/GetHttpInfo.h"
@@ -251,6 +252,63 @@ TEST(DownloadStep, TheHostsDescriptorDecidesWhetherAndWhatToDownload) {
       EXPECT_EQ(MatchesDescriptor(h.session), package.size() == 8) << r.what;
       EXPECT_EQ(h.dir.Exists("app/OldVer/update.cab"), package.size() == 8) << r.what;
     }
+  }
+}
+
+TEST(DownloadStep, ADeltaStandsInForThePackageOnlyWhenAllElseMatches) {
+  const std::string kHost = "https://norva.tyx.invalid/tyx/norva/newverall/", kZero(64, '0');
+  const std::string kDelta = "MSCF delta", kPackage = "MSCF whole package";
+  const std::string kRelease = "TyxUpdate release 1\r\nproduct Norva\r\nchannel release\r\nnumber 7\r\n";
+  auto line = [&](const std::string& name, size_t size) { return std::to_string(size) + " " + kZero + " " + name + "\r\n"; };
+  const std::string kList = "TyxUpdate package 1\r\n" + line("TyxRelease.inf", kRelease.size()) + line("NorvaV.exe", 5) +
+                            line("readme.txt", 3) + "signature 676f6f64\r\n";
+  const std::string kFallBack = "Rozdílovou aktualizaci nelze použít (";
+  const struct {
+    const char* what;
+    int installed;         // the installed release
+    std::string readme;    // the installed readme.txt
+    const char* delta;     // the host's answer for the delta
+    std::string fallBack;  // why the whole package followed; empty: the delta was used, or none listed
+  } rows[] = {
+      {"used", 6, "old", "200", ""},
+      {"changed by hand", 6, "edited", "200", "soubor readme.txt v adresáři aplikace se liší od vydání 6"},
+      {"missing", 6, "old", "404", "soubor delta-6.cab nebyl nalezen"},
+      {"damaged on the way", 6, "old", "200 damaged", "soubor delta-6.cab neodpovídá popisu vydání"},
+      {"none from the installed release", 5, "old", "200", ""},
+  };
+  for (const auto& r : rows) {
+    test::Harness h;
+    h.dir.Write("app/TyxRelease.inf", "TyxUpdate release 1\r\nproduct Norva\r\nchannel release\r\nnumber " +
+                                          std::to_string(r.installed) + "\r\n");
+    h.dir.Write("app/readme.txt", r.readme);
+    h.dir.Write("data/update.cab", "older");
+    const bool used = r.fallBack.empty() && r.installed == 6;
+    h.internet.responses[kHost + "delta-6.cab"] = {std::string(r.delta).substr(0, 3), kDelta + (r.delta[3] ? "!" : "")};
+    if (!used) h.internet.responses[kHost + "update.cab"] = {"200", kPackage};
+    h.cabinet.byBytes[kDelta] = {{"update.inf", kList}, {"TyxRelease.inf", kRelease}, {"NorvaV.exe", "V new"}};
+    h.cabinet.byBytes[kPackage] = h.cabinet.byBytes[kDelta];
+    h.cabinet.byBytes[kPackage].push_back({"readme.txt", "new"});
+    ReleaseDescriptor d;
+    d.release = {"Norva", "release", 7};
+    d.size = kPackage.size();
+    d.sha256 = kZero;
+    d.deltas = {{6, "delta-6.cab", kDelta.size(), kZero}};
+    h.run.descriptor = d;
+    h.session.form = {"2", "norva.tyx.invalid", "/tyx/norva/newverall/"};
+    WebUpdate(h.session);
+    const Lines log = h.LogMessages();
+    EXPECT_EQ(std::count(h.window.statusHistory.begin(), h.window.statusHistory.end(), "Aktualizace provedena"), 1)
+        << r.what;
+    EXPECT_EQ(h.dir.Read("app/NorvaV.exe"), "V new") << r.what;
+    EXPECT_EQ(h.dir.Read("app/readme.txt"), used ? "old" : "new") << r.what;
+    EXPECT_EQ(h.dir.Read("data/update.cab"), used ? "older" : kPackage) << r.what << ": only a whole package is shared";
+    const bool fellBack = std::any_of(log.begin(), log.end(), [&](const std::string& l) {
+      return l == kFallBack + r.fallBack + "). Stahuje se celý soubor update.cab.";
+    });
+    EXPECT_EQ(fellBack, !r.fallBack.empty()) << r.what;
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Soubory nezměněné od vydání 6 převzaty z adresáře aplikace: 1."),
+              used) << r.what;
+    EXPECT_FALSE(h.dir.Exists("app/OldVer/delta-6.cab")) << r.what;
   }
 }
 
