@@ -98,6 +98,6 @@ def measure(work, exe, rounds):
             f"{full_time:.2f} | 1.00 |",
             f"| delta-6.cab | {sizes[1] / MIB:.2f} MiB | {delta_sent / MIB:.2f} MiB | "
             f"{delta_sent / full_sent:.3f} | {delta_time:.2f} | {delta_time / full_time:.2f} |", "",
-            f"The changed files alone (NorvaV.exe and {CHANGED} of the others, {sum(map(len, changed.values())) / MIB:.2f}"
-            f" MiB) in a cabinet of their own (gcab's MSZIP): {sizes[2] / MIB:.2f} MiB; the delta "
-            f"update sent {delta_sent / sizes[2]:.3f} times that."]
+            f"The changed files alone (NorvaV.exe and {CHANGED} of the others, "
+            f"{sum(map(len, changed.values())) / MIB:.2f} MiB) in a cabinet of their own (gcab's MSZIP): "
+            f"{sizes[2] / MIB:.2f} MiB; the delta update sent {delta_sent / sizes[2]:.3f} times that."]

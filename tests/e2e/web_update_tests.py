@@ -215,6 +215,7 @@ class WebUpdate(WineTestCase):
             with self.subTest(name):
                 inst = self.web("delta-" + name.replace(" ", "-"), "Bremo", {"NEWVERTYPE": "1"})
                 earlier = os.path.join(inst.root, "earlier", "update-6.cab")
+                os.makedirs(os.path.dirname(earlier))
                 self.assertEqual(pack(inst.root, out=earlier, product="Bremo", number=6,
                                       files={"BremoV.exe": stub(b"V6"), "readme.txt": b"readme of 6"})[0], 0)
                 for file, content in installed(earlier).items():  # as an update of release 6 left them
@@ -233,7 +234,8 @@ class WebUpdate(WineTestCase):
                 if not change:
                     self.assertIn(f"Rozdílová aktualizace z vydání 6: soubor delta-6.cab {os.path.getsize(delta)} "
                                   "bajtů.", log)
-                    self.assertIn(f"Stažení souboru delta-6.cab do {win(inst.work('delta-6.cab'))}", log)
+                    self.assertIn(f"Stažení souboru delta-6.cab do {win(inst.app).lower()}\\OldVer\\delta-6.cab",
+                                  log)
                 fetched = [e.split()[1].rsplit(b"/", 1)[-1] + b" " + e.split()[2]
                            for e in read(ACCESS_LOG).splitlines()[served_before:]]
                 self.assertEqual((b"delta-6.cab 200" in fetched, b"update.cab 200" in fetched),
