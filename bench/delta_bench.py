@@ -29,6 +29,7 @@ def like_real(rng, size):
 
 
 def build(folder, files, number, out):
+    os.makedirs(os.path.dirname(out), exist_ok=True)
     for name, data in files.items():
         tyx_e2e.write(os.path.join(folder, name), data)
     key = tyx_e2e.win(os.path.join(os.environ["TYX_KEYS"], "test.pem"))
