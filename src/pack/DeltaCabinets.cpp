@@ -60,9 +60,10 @@ std::map<uint32_t, Earlier, std::greater<>> EarlierReleases(PackServices& s, con
     std::string why;
     if (!Unpack(s, path, work.path(), old, nested, out)) why = "aktualizace jej odmítne";
     else if (old.product != release.product || old.channel != release.channel)
-      why = "je pro produkt " + old.product + " (kanál " + old.channel + ")";
+      why = "je pro produkt " + old.product + " a kanál " + old.channel;
     else if (old.number >= release.number)
-      why = "vydání " + std::to_string(old.number) + " není nižší než " + std::to_string(release.number);
+      why = "vydání " + std::to_string(old.number) + " není nižší než zveřejňované vydání " +
+            std::to_string(release.number);
     else if (found.count(old.number))
       why = "vydání " + std::to_string(old.number) + " je už v balíčku " + found[old.number].package;
     if (!why.empty()) {
