@@ -10,6 +10,11 @@
 
 namespace tyx {
 
+std::string Beside(const std::string& package, const std::string& name) {
+  const size_t slash = package.find_last_of("\\/");
+  return (slash == std::string::npos ? "" : package.substr(0, slash + 1)) + name;
+}
+
 bool Unpack(PackServices& s, const std::string& cabinet, const std::string& top, ReleaseInfo& release,
             std::vector<std::string>& nested, std::string& out) {
   CabServices cab{s.cabinet, s.files, s.codePage, s.system};

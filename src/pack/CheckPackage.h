@@ -28,6 +28,9 @@ class WorkFolder {
   std::string path_;
 };
 
+// The file `name` in the package's folder.
+std::string Beside(const std::string& package, const std::string& name);
+
 // The package unpacked into `top` and checked as the updater checks it: its
 // release, and the names that came from pack.cab. false, with the refusal in
 // `out`, when the updater would refuse it.

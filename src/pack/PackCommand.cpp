@@ -27,26 +27,32 @@ const char kHelp[] =
     "  TyxPack reissue --release CISLO --key KLIC.pem [--out SOUBOR] BALICEK\r\n"
     "      Vydá obsah ověřeného BALICKU znovu pod vyšším vydáním CISLO, pro týž produkt a kanál:\r\n"
     "      tak se stahuje vadné vydání (zveřejněte předchozí balíček znovu).\r\n"
-    "  TyxPack publish --key KLIC.pem (--start DATUM --days DNY | --now) BALICEK\r\n"
+    "  TyxPack publish --key KLIC.pem (--start DATUM --days DNY | --now) [--earlier SLOZKA [--deltas N]]\r\n"
+    "                BALICEK\r\n"
     "      Ověří BALICEK a vedle něj zapíše podepsaný popis vydání release.inf pro web: velikost\r\n"
     "      a SHA-256 balíčku a postupné zavádění od DATUMU (UTC, 2026-12-10 nebo 2026-12-10T08:30),\r\n"
-    "      které za DNY dní (0 až 3650) dosáhne všech instalací; --now: všem ihned.\r\n"
+    "      které za DNY dní (0 až 3650) dosáhne všech instalací; --now: všem ihned. S --earlier\r\n"
+    "      vedle balíčku zapíše rozdílové aktualizace delta-<vydání>.cab z N (1 až 20, výchozí 3)\r\n"
+    "      nejvyšších dřívějších vydání téhož produktu a kanálu mezi ověřenými balíčky (*.cab)\r\n"
+    "      SLOZKY a uvede je v popisu vydání; ostatní balíčky přeskočí.\r\n"
     "  TyxPack halt --key KLIC.pem POPIS\r\n"
-    "      Zastaví zavádění popsané v release.inf tam, kam právě došlo.\r\n"
+    "      Zastaví zavádění popsané v release.inf tam, kam právě došlo; rozdílové aktualizace\r\n"
+    "      v popisu zůstanou.\r\n"
     "  TyxPack withdraw --release CISLO --key KLIC.pem [--out SOUBOR] BALICEK\r\n"
-    "      Jako reissue, a k novému balíčku zapíše popis vydání pro všechny ihned.\r\n"
+    "      Jako reissue, a k novému balíčku zapíše popis vydání pro všechny ihned, bez rozdílových\r\n"
+    "      aktualizací.\r\n"
     "  TyxPack verify SOUBOR\r\n"
     "      Rozbalí balíček a ověří jej jako aktualizace: podpis klíčem zabudovaným v programu,\r\n"
     "      velikost a SHA-256 každého souboru, žádný soubor navíc, produkt, kanál a vydání;\r\n"
-    "      a popis vydání release.inf vedle něj, je-li tam.\r\n"
+    "      a popis vydání release.inf vedle něj, je-li tam, i rozdílové aktualizace, které uvádí.\r\n"
     "  TyxPack --help\r\n"
     "\r\n"
     "Návratový kód: 0 hotovo, 1 balíček odmítnut, 2 chybné parametry.\r\n";
 
 struct Options {
-  std::string key, pack, out = "update.cab", folder, start;
-  uint32_t days = 0;
-  bool now = false, daysGiven = false;
+  std::string key, pack, out = "update.cab", folder, start, earlier;
+  uint32_t days = 0, deltas = 3;
+  bool now = false, daysGiven = false, deltasGiven = false;
   ReleaseInfo release{"", kReleaseChannel, 0};
   bool data = false;
 };
@@ -76,12 +82,15 @@ std::optional<uint32_t> ParseDays(const std::string& text) {
   return days && *days <= kMaxRolloutDays ? days : std::nullopt;
 }
 
-// `publish`: --key and either --now or --start and --days; `halt`: --key.
+constexpr uint32_t kMaxDeltas = 20;
+
+// `publish`: --key, either --now or --start and --days, and --earlier with
+// --deltas or without; `halt`: --key.
 bool ParseRolloutOptions(const std::vector<std::string>& a, Options& o) {
   const bool publish = a[0] == "publish";
   for (size_t i = 1; i < a.size(); ++i) {
     const bool value = i + 1 < a.size();
-    std::optional<uint32_t> days;
+    std::optional<uint32_t> days, deltas;
     if (a[i] == "--key" && value) o.key = a[++i];
     else if (a[i] == "--now" && publish) o.now = true;
     else if (a[i] == "--start" && value && publish) o.start = a[++i];
@@ -89,11 +98,17 @@ bool ParseRolloutOptions(const std::vector<std::string>& a, Options& o) {
       o.days = *days;
       o.daysGiven = true;
       ++i;
+    } else if (a[i] == "--earlier" && value && publish) o.earlier = a[++i];
+    else if (a[i] == "--deltas" && value && publish && (deltas = ParseReleaseNumber(a[i + 1])) &&
+               *deltas <= kMaxDeltas) {
+      o.deltas = *deltas;
+      o.deltasGiven = true;
+      ++i;
     } else if (o.folder.empty() && a[i].rfind("--", 0) != 0) o.folder = a[i];
     else return false;
   }
   const bool rollout = !publish || (o.now ? o.start.empty() && !o.daysGiven : !o.start.empty() && o.daysGiven);
-  return rollout && !o.key.empty() && !o.folder.empty();
+  return rollout && (!o.deltasGiven || !o.earlier.empty()) && !o.key.empty() && !o.folder.empty();
 }
 
 int Publish(PackServices& s, const Options& o, const std::string& package, std::string& out) {
@@ -102,7 +117,7 @@ int Publish(PackServices& s, const Options& o, const std::string& package, std::
     out += "Datum " + o.start + " není platné (2026-12-10 nebo 2026-12-10T08:30, UTC).\r\n";
     return 2;
   }
-  return PublishRelease(s, package, o.key, start, o.now ? 0 : o.days, out);
+  return PublishRelease(s, package, o.key, start, o.now ? 0 : o.days, o.earlier, o.deltas, out);
 }
 
 // The package and, with `descriptor`, the descriptor beside it.
@@ -114,7 +129,7 @@ int Verify(PackServices& s, const std::string& cabinet, std::string& out, bool d
   out += "Balíček " + cabinet + " je podepsán a úplný; aktualizace jej přijme.\r\n";
   out += "Vydání " + std::to_string(release.number) + " produktu " + release.product + " (kanál " + release.channel +
          ").\r\n";
-  return !descriptor || CheckDescriptorBeside(s, cabinet, release, out) ? 0 : 1;
+  return !descriptor || CheckDescriptorBeside(s, cabinet, work.path(), release, out) ? 0 : 1;
 }
 
 bool Digest(PackServices& s, const std::string& folder, const std::vector<std::string>& names,

@@ -5,16 +5,12 @@
 #include "descriptor/ReleaseDescriptor.h"
 #include "descriptor/Rollout.h"
 #include "pack/CheckPackage.h"
+#include "pack/DeltaCabinets.h"
 #include "package/PackageInf.h"
 #include "platform/ErrorRecord.h"
 
 namespace tyx {
 namespace {
-
-std::string Beside(const std::string& package) {
-  const size_t slash = package.find_last_of("\\/");
-  return (slash == std::string::npos ? "" : package.substr(0, slash + 1)) + kDescriptorFile;
-}
 
 // "2026-12-10 08:30 UTC"
 std::string Day(int64_t t) {
@@ -36,6 +32,8 @@ std::string Rollout(const ReleaseDescriptor& d) {
   std::string text = "zavádění od " + Day(d.rolloutStart) +
                      (d.rolloutDays ? ", všem za " + std::to_string(d.rolloutDays) + " dní" : ", všem ihned");
   if (d.haltedAt) text += ", zastaveno " + Day(*d.haltedAt);
+  for (size_t i = 0; i < d.deltas.size(); ++i)
+    text += (i ? ", " : "; rozdílové aktualizace z vydání ") + std::to_string(d.deltas[i].from);
   return text;
 }
 
@@ -92,7 +90,7 @@ bool ParseStart(const std::string& text, int64_t& start) {
 }
 
 int PublishRelease(PackServices& s, const std::string& package, const std::string& key, int64_t start, uint32_t days,
-                   std::string& out) {
+                   const std::string& earlier, uint32_t deltas, std::string& out) {
   WorkFolder work(s.files);
   ReleaseInfo release;
   std::vector<std::string> nested;
@@ -108,7 +106,8 @@ int PublishRelease(PackServices& s, const std::string& package, const std::strin
   d.sha256 = digest.sha256;
   d.rolloutStart = start;
   d.rolloutDays = days;
-  return Write(s, d, Beside(package), key, out);
+  if (!earlier.empty() && !MakeDeltas(s, package, work.path(), release, earlier, deltas, d.deltas, out)) return 1;
+  return Write(s, d, Beside(package, kDescriptorFile), key, out);
 }
 
 int HaltRollout(PackServices& s, const std::string& path, const std::string& key, std::string& out) {
@@ -118,8 +117,9 @@ int HaltRollout(PackServices& s, const std::string& path, const std::string& key
   return Write(s, *d, path, key, out);
 }
 
-bool CheckDescriptorBeside(PackServices& s, const std::string& package, const ReleaseInfo& release, std::string& out) {
-  const std::string path = Beside(package);
+bool CheckDescriptorBeside(PackServices& s, const std::string& package, const std::string& top,
+                           const ReleaseInfo& release, std::string& out) {
+  const std::string path = Beside(package, kDescriptorFile);
   if (!s.files.FileExists(path)) return true;
   std::optional<ReleaseDescriptor> d = ReadDescriptor(s, path, out);
   if (!d) return false;
@@ -131,7 +131,9 @@ bool CheckDescriptorBeside(PackServices& s, const std::string& package, const Re
     return false;
   }
   out += "Popis vydání " + path + " odpovídá balíčku; " + Rollout(*d) + ".\r\n";
-  return true;
+  bool deltas = true;
+  for (const DeltaPackage& delta : d->deltas) deltas = CheckDelta(s, package, top, delta, out) && deltas;
+  return deltas;
 }
 
 }  // namespace tyx

@@ -2,7 +2,9 @@
 import concurrent.futures
 import contextlib
 import glob
+import hashlib
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -33,7 +35,7 @@ def repack(cabinet, change):
 
 
 def signed_by(key, inf):
-    """update.inf with its list signed again by another key."""
+    """update.inf or release.inf signed again by this key."""
     listed = inf[:inf.index(b"signature ")]
     signature = subprocess.run(["openssl", "dgst", "-sha256", "-sign", os.path.join(KEYS, f"{key}.pem")],
                                input=listed, capture_output=True, check=True).stdout
@@ -101,6 +103,40 @@ PACKS = [
     ("reissued as older", {"number": 5, "reissue": 4}, 1, "Vydání 4 není vyšší než vydání 5 balíčku"),
     ("withdrawn", {"number": 5, "reissue": 6, "command": "withdraw"}, 0, "(kanál release), zavádění od "),
 ]
+
+# Earlier packages kept by the release engineers, each with the database qendata.mdb: release 4, 5 and 6 of Norva
+# (6 with another readme) and 4 of Talvik; the new release 7 adds new.txt. Name, options of pack().
+DATA = {"qendata.mdb": b"db"}
+EARLIER = [("update-4.cab", {"number": 4, "files": DATA}), ("update-5.cab", {"number": 5, "files": DATA}),
+           ("update-6.cab", {"number": 6, "files": DATA | {"readme.txt": b"readme 6"}}),
+           ("talvik-4.cab", {"number": 4, "files": DATA, "product": "Talvik"})]
+# What each delta of release 7 holds
+DELTA_ENTRIES = {"delta-6.cab": {"update.inf", "TyxRelease.inf", "qendata.mdb", "new.txt", "readme.txt"},
+                 "delta-5.cab": {"update.inf", "TyxRelease.inf", "qendata.mdb", "new.txt"}}
+# name, what is done after publishing release 7 with deltas, verify's exit code, a line of its output
+DELTAS = [
+    ("published", lambda root: None, 0, "delta-6.cab z vydání 6 odpovídá balíčku."),
+    ("halted", lambda root: tyxpack("halt", "--key", win(os.path.join(KEYS, "test.pem")),
+                                    win(os.path.join(root, "release.inf"))), 0,
+     " UTC; rozdílové aktualizace z vydání 6, 5."),
+    ("changed", lambda root: change_delta(root, "delta-6.cab", False), 1,
+     "delta-6.cab z vydání 6 neodpovídá popisu vydání."),
+    ("changed and listed anew", lambda root: change_delta(root, "delta-6.cab", True), 1,
+     "z vydání 6 neodpovídá balíčku (soubor readme.txt neodpovídá podpisu balíčku)."),
+    ("missing", lambda root: os.remove(os.path.join(root, "delta-5.cab")), 1, "delta-5.cab z vydání 5 chybí."),
+]
+
+
+def change_delta(root, delta, listed):
+    """The delta with release 6's readme.txt in it; `listed`: and release.inf listing it so, signed again."""
+    path, descriptor = os.path.join(root, delta), os.path.join(root, "release.inf")
+    with tempfile.TemporaryDirectory() as work:
+        subprocess.run(["gcab", "-x", "-C", work, path], check=True, capture_output=True)
+        make_package(path, {n: read(os.path.join(work, n)) for n in os.listdir(work)} | {"readme.txt": b"readme 6"})
+    if listed:
+        write(descriptor, signed_by("test", re.sub(
+            rb"(delta \d+ %s) \d+ [0-9a-f]+" % delta.encode(),
+            b"\\1 %d %s" % (os.path.getsize(path), hashlib.sha256(read(path)).hexdigest().encode()), read(descriptor))))
 
 
 def pack(root, key="test", files=None, extra=(), out=None, product="Norva", channel="release", number=7,
@@ -172,3 +208,29 @@ class SignedPackages(WineTestCase):
             code, out = tyxpack("verify", win(os.path.join(root, "update.cab")))
         self.assertEqual(code, 1)
         self.assertIn("odmítnut: Soubor readme.txt neodpovídá podpisu aktualizace.", out)
+        with tempfile.TemporaryDirectory(dir=wine.WORK) as root:
+            earlier = os.path.join(root, "earlier")
+            os.mkdir(earlier)
+            for name, options in EARLIER:
+                code, out = pack(os.path.join(root, name), out=os.path.join(earlier, name), extra=["--data"], **options)
+                self.assertEqual(code, 0, out)
+            self.assertEqual(pack(root, files=DATA | {"new.txt": b"new"}, extra=["--data"])[0], 0)
+            for name, change, code, line in DELTAS:
+                with self.subTest(name):
+                    got, out = tyxpack("publish", "--key", win(os.path.join(KEYS, "test.pem")), "--now", "--earlier",
+                                       win(earlier), "--deltas", "2", win(os.path.join(root, "update.cab")))
+                    self.assertEqual(got, 0, out)
+                    self.assertIn("talvik-4.cab přeskočen: je pro produkt Talvik a kanál release.", out)
+                    self.assertFalse(os.path.exists(os.path.join(root, "delta-4.cab")))
+                    for delta, entries in DELTA_ENTRIES.items():
+                        listing = subprocess.run(["gcab", "-t", os.path.join(root, delta)], capture_output=True,
+                                                 check=True, text=True).stdout
+                        self.assertEqual(set(listing.split()), entries, delta)
+                    deltas = [d for d in read(os.path.join(root, "release.inf")).split(b"\r\n") if d[:6] == b"delta "]
+                    self.assertEqual([d.split()[:3] for d in deltas],
+                                     [[b"delta", b"6", b"delta-6.cab"], [b"delta", b"5", b"delta-5.cab"]])
+                    change(root)
+                    got, out = tyxpack("verify", win(os.path.join(root, "update.cab")))
+                    self.assertEqual(got, code, out)
+                    self.assertIn(line, out)
+                    self.assertIn(deltas[1], read(os.path.join(root, "release.inf")))  # a halt keeps them
