@@ -53,6 +53,8 @@ std::map<uint32_t, Earlier, std::greater<>> EarlierReleases(PackServices& s, con
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
     if (name.size() < 4 || !EqualsNoCase(name.substr(name.size() - 4), ".cab")) continue;
+    // Deltas written beside a package kept in this folder are no packages.
+    if (LowerCase(name).rfind("delta-", 0) == 0) continue;
     const std::string path = folder + "\\" + name;
     WorkFolder work(s.files);
     ReleaseInfo old;
