@@ -53,6 +53,8 @@ std::map<uint32_t, Earlier, std::greater<>> EarlierReleases(PackServices& s, con
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
     if (name.size() < 4 || !EqualsNoCase(name.substr(name.size() - 4), ".cab")) continue;
+    // Deltas written beside a package kept in this folder are no packages.
+    if (LowerCase(name).rfind("delta-", 0) == 0) continue;
     const std::string path = folder + "\\" + name;
     WorkFolder work(s.files);
     ReleaseInfo old;
@@ -60,9 +62,10 @@ std::map<uint32_t, Earlier, std::greater<>> EarlierReleases(PackServices& s, con
     std::string why;
     if (!Unpack(s, path, work.path(), old, nested, out)) why = "aktualizace jej odmítne";
     else if (old.product != release.product || old.channel != release.channel)
-      why = "je pro produkt " + old.product + " (kanál " + old.channel + ")";
+      why = "je pro produkt " + old.product + " a kanál " + old.channel;
     else if (old.number >= release.number)
-      why = "vydání " + std::to_string(old.number) + " není nižší než " + std::to_string(release.number);
+      why = "vydání " + std::to_string(old.number) + " není nižší než zveřejňované vydání " +
+            std::to_string(release.number);
     else if (found.count(old.number))
       why = "vydání " + std::to_string(old.number) + " je už v balíčku " + found[old.number].package;
     if (!why.empty()) {

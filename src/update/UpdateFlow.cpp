@@ -54,16 +54,18 @@ void LocalUpdate(Session& s) {
 void WebUpdate(Session& s) {
   if (ReadDescriptor(s)) {
     const DeltaUpdate delta = UpdateFromDelta(s);
-    if (delta == DeltaUpdate::Stopped) return;
-    if (delta == DeltaUpdate::NotUsed) {
-      if (!DownloadUpdate(s)) return;
-      if (MatchesDescriptor(s) && UnpackAndCheck(s)) {
-        SharePackage(s);
-        InstallUpdate(s);
-      }
-    }
+    if (delta == DeltaUpdate::Stopped || (delta == DeltaUpdate::NotUsed && !PackageUpdate(s))) return;
   }
   s.window.EnableTimer(Timer::End, true);
+}
+
+bool PackageUpdate(Session& s) {
+  if (!DownloadUpdate(s)) return false;
+  if (MatchesDescriptor(s) && UnpackAndCheck(s)) {
+    SharePackage(s);
+    InstallUpdate(s);
+  }
+  return true;
 }
 
 // A delta is never shared: the data folder's update.cab must be whole.

@@ -14,14 +14,17 @@ void UpdateProduct(Session& session);
 // The package from the data folder: checked, installed; the window closes in
 // every case.
 void LocalUpdate(Session& session);
-// The package from mHost and mPath: downloaded, checked, shared (update type
-// 2), installed; after a failed download the window stays open with the message.
+// From mHost and mPath, after the host's release descriptor: a delta or the
+// whole package.
 void WebUpdate(Session& session);
 // The delta from the installed release, when the host lists one, in place of
 // the package: Done when it took the run to its end (installed or refused),
 // NotUsed when the package must follow, Stopped when the user closed the window.
 enum class DeltaUpdate { Done, NotUsed, Stopped };
 DeltaUpdate UpdateFromDelta(Session& session);
+// The whole package: downloaded, checked, shared, installed. False when the
+// download failed: the window stays open with the message.
+bool PackageUpdate(Session& session);
 // The package in gWorkPath unpacked into the staging folder, and all that the
 // installation needs proven: the maker's signature, this product's release,
 // its edition build.

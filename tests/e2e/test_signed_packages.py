@@ -219,7 +219,7 @@ class SignedPackages(WineTestCase):
                     got, out = tyxpack("publish", "--key", win(os.path.join(KEYS, "test.pem")), "--now", "--earlier",
                                        win(earlier), "--deltas", "2", win(os.path.join(root, "update.cab")))
                     self.assertEqual(got, 0, out)
-                    self.assertIn("talvik-4.cab přeskočen: je pro produkt Talvik (kanál release).", out)
+                    self.assertIn("talvik-4.cab přeskočen: je pro produkt Talvik a kanál release.", out)
                     self.assertFalse(os.path.exists(os.path.join(root, "delta-4.cab")))
                     for delta, entries in DELTA_ENTRIES.items():
                         listing = subprocess.run(["gcab", "-t", os.path.join(root, delta)], capture_output=True,
