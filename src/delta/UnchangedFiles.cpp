@@ -1,5 +1,7 @@
 #include "delta/UnchangedFiles.h"
 
+#include <set>
+
 #include "delta/DeltaFallback.h"
 #include "package/PackageCheck.h"
 #include "platform/ErrorRecord.h"
@@ -22,13 +24,21 @@ std::vector<std::string> InstalledNames(const Run& run, const std::string& name)
   return {name};
 }
 
-bool TakeInstalled(Session& s, const PackageFile& listed, const std::string& staged) {
+// One listing per folder instead of a look per file: under Wine each look
+// for a file that is not there scans the whole folder.
+std::set<std::string> LowerNames(IFileSystem& files, const std::string& folder) {
+  std::set<std::string> names;
+  for (const std::string& name : files.Files(folder)) names.insert(LowerCase(name));
+  return names;
+}
+
+bool TakeInstalled(Session& s, const std::set<std::string>& installed, const PackageFile& listed,
+                   const std::string& staged) {
   IFileSystem& files = s.platform.files;
   for (const std::string& name : InstalledNames(s.run, listed.name)) {
-    const std::string installed = s.run.gAppPath + "\\" + name;
-    if (!files.FileExists(installed)) continue;
+    if (!installed.count(LowerCase(name))) continue;
     // The copy is what gets checked and installed, not the file it came from.
-    files.CopyFile(installed, staged, false);
+    files.CopyFile(s.run.gAppPath + "\\" + name, staged, false);
     if (MatchesList(s.platform.crypto, staged, listed)) return true;
     files.DeleteFile(staged, true);
   }
@@ -43,15 +53,24 @@ bool TakeUnchangedFiles(Session& s) {
     FallBackToPackage(s, "soubor " + s.run.delta->file + " neobsahuje podepsaný seznam souborů");
     return false;
   }
+  IFileSystem& files = s.platform.files;
   size_t taken = 0;
+  std::set<std::string> unpacked, installed;
+  try {
+    unpacked = LowerNames(files, s.run.gNewVerPath);
+    installed = LowerNames(files, s.run.gAppPath);
+  } catch (const ErrorRecord&) {
+    // Nothing is taken from a folder that cannot be listed: the package follows.
+  }
   for (const PackageFile& listed : s.run.signedList->files) {
     const std::string staged = s.run.gNewVerPath + "\\" + listed.name;
-    if (s.platform.files.FileExists(staged)) continue;
+    const bool inFolder = listed.name.find('\\') != std::string::npos;
+    if (unpacked.count(LowerCase(listed.name)) || (inFolder && files.FileExists(staged))) continue;
     bool ok = false;
     try {
-      ok = TakeInstalled(s, listed, staged);
+      ok = TakeInstalled(s, installed, listed, staged);
     } catch (const ErrorRecord&) {
-      RemoveIfThere(s.platform.files, staged);
+      RemoveIfThere(files, staged);
     }
     if (!ok) {
       FallBackToPackage(s, "soubor " + listed.name + " v adresáři aplikace se liší od vydání " + std::to_string(from));
