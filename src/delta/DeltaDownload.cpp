@@ -1,6 +1,7 @@
 #include "delta/DeltaDownload.h"
 
 #include "delta/DeltaFallback.h"
+#include "package/PackageCheck.h"
 #include "download/GetFile.h"
 #include "download/ResumableDownload.h"
 #include "platform/ErrorRecord.h"
@@ -18,12 +19,12 @@ const DeltaPackage* FromInstalled(Session& s) {
   return nullptr;
 }
 
-// Why the downloaded delta cannot stand in for the package; empty when it can.
+// Puts the downloaded delta in place of update.cab; empty when it could, else
+// why it cannot stand in for the package.
 std::string Unusable(Session& s, const DeltaPackage& delta, const std::string& path, uint8_t code) {
   if (code == 2) return "soubor " + delta.file + " nebyl nalezen";
   if (code != 0) return "soubor " + delta.file + " se nepodařilo stáhnout";
-  FileDigest digest;
-  if (!s.platform.crypto.DigestFile(path, digest) || digest.size != delta.size || digest.sha256 != delta.sha256)
+  if (!MatchesList(s.platform.crypto, path, {delta.file, delta.size, delta.sha256}))
     return "soubor " + delta.file + " neodpovídá popisu vydání";
   try {
     s.platform.files.ReplaceFile(path, s.run.gWorkPath + "\\" + kPackage);

@@ -10,9 +10,7 @@ namespace tyx {
 bool MatchesDescriptor(Session& s) {
   if (!s.run.descriptor) return true;
   const std::string package = s.run.gWorkPath + "\\" + kPackage;
-  FileDigest digest;
-  if (s.platform.crypto.DigestFile(package, digest) && digest.size == s.run.descriptor->size &&
-      digest.sha256 == s.run.descriptor->sha256)
+  if (MatchesList(s.platform.crypto, package, {kPackage, s.run.descriptor->size, s.run.descriptor->sha256}))
     return true;
   RemoveIfThere(s.platform.files, package);
   return RefusePackage(s, Refused(std::string("Stažený soubor ") + kPackage + " neodpovídá popisu vydání."));

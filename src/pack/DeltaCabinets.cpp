@@ -150,12 +150,11 @@ bool CheckDelta(PackServices& s, const std::string& package, const std::string& 
                 std::string& out) {
   const std::string path = Beside(package, delta.file);
   out += "Rozdílová aktualizace " + path + " z vydání " + std::to_string(delta.from);
-  FileDigest digest;
   if (!s.files.FileExists(path)) {
     out += " chybí.\r\n";
     return false;
   }
-  if (!s.crypto.DigestFile(path, digest) || digest.size != delta.size || digest.sha256 != delta.sha256) {
+  if (!MatchesList(s.crypto, path, {delta.file, delta.size, delta.sha256})) {
     out += " neodpovídá popisu vydání.\r\n";
     return false;
   }

@@ -6,8 +6,10 @@
 #include "descriptor/Rollout.h"
 #include "pack/CheckPackage.h"
 #include "pack/DeltaCabinets.h"
+#include "package/PackageCheck.h"
 #include "package/PackageInf.h"
 #include "platform/ErrorRecord.h"
+#include "product/PackageFiles.h"
 
 namespace tyx {
 namespace {
@@ -123,10 +125,8 @@ bool CheckDescriptorBeside(PackServices& s, const std::string& package, const st
   if (!s.files.FileExists(path)) return true;
   std::optional<ReleaseDescriptor> d = ReadDescriptor(s, path, out);
   if (!d) return false;
-  FileDigest digest;
   if (d->release.product != release.product || d->release.channel != release.channel ||
-      d->release.number != release.number || !s.crypto.DigestFile(package, digest) || digest.size != d->size ||
-      digest.sha256 != d->sha256) {
+      d->release.number != release.number || !MatchesList(s.crypto, package, {kPackage, d->size, d->sha256})) {
     out += "Popis vydání " + path + " neodpovídá balíčku " + package + ".\r\n";
     return false;
   }
