@@ -181,7 +181,8 @@ def reg(*args, prefix=None):
 
 
 def reg_set(key, name, value, prefix=None):
-    assert reg("add", "HKCU\\" + key, "/v", name, "/d", value, "/f", prefix=prefix).returncode == 0
+    done = reg("add", "HKCU\\" + key, "/v", name, "/d", value, "/f", prefix=prefix)
+    assert done.returncode == 0, (done.returncode, done.stdout, done.stderr)
 
 
 class WineTestCase(unittest.TestCase):
