@@ -1,9 +1,9 @@
 #include "delta/DeltaDownload.h"
 
 #include "delta/DeltaFallback.h"
-#include "package/PackageCheck.h"
-#include "download/GetFile.h"
+#include "download/DownloadStep.h"
 #include "download/ResumableDownload.h"
+#include "package/PackageCheck.h"
 #include "platform/ErrorRecord.h"
 #include "platform/RemoveIfThere.h"
 #include "product/PackageFiles.h"
@@ -21,7 +21,7 @@ const DeltaPackage* FromInstalled(Session& s) {
 
 // Puts the downloaded delta in place of update.cab; empty when it could, else
 // why it cannot stand in for the package.
-std::string Unusable(Session& s, const DeltaPackage& delta, const std::string& path, uint8_t code) {
+std::string PutInPlaceOfPackage(Session& s, const DeltaPackage& delta, const std::string& path, uint8_t code) {
   if (code == 2) return "soubor " + delta.file + " nebyl nalezen";
   if (code != 0) return "soubor " + delta.file + " se nepodařilo stáhnout";
   if (!MatchesList(s.platform.crypto, path, {delta.file, delta.size, delta.sha256}))
@@ -36,31 +36,26 @@ std::string Unusable(Session& s, const DeltaPackage& delta, const std::string& p
 
 }  // namespace
 
-DeltaDownload DownloadDelta(Session& s) {
-  if (!s.run.descriptor) return DeltaDownload::None;
+DeltaUse DownloadDelta(Session& s) {
+  if (!s.run.descriptor) return DeltaUse::NotUsed;
   const DeltaPackage* delta = FromInstalled(s);
-  if (!delta) return DeltaDownload::None;
+  if (!delta) return DeltaUse::NotUsed;
   s.log.WriteLog("Rozdílová aktualizace z vydání " + std::to_string(delta->from) + ": soubor " + delta->file + " " +
                  std::to_string(delta->size) + " bajtů.");
   const std::string destination = s.run.gWorkPath + "\\" + delta->file;
-  s.window.SetCaption(Label::Status, "Stažení souboru");
-  s.log.WriteLog("Stažení souboru " + delta->file + " do " + destination);
-  const std::string address = s.form.mHost + s.form.mPath + delta->file;
-  const int32_t size = static_cast<int32_t>(delta->size);
-  const uint8_t code =
-      s.run.gProxy ? GetFileViaProxy(s, destination, address, 8, size) : GetFile(s, destination, address, 8, size);
+  const uint8_t code = DownloadFromHost(s, delta->file, destination, static_cast<int32_t>(delta->size));
   if (code == kDownloadStopped) {
     RemoveIfThere(s.platform.files, destination);
-    return DeltaDownload::Stopped;
+    return DeltaUse::Stopped;
   }
-  const std::string why = Unusable(s, *delta, destination, code);
+  const std::string why = PutInPlaceOfPackage(s, *delta, destination, code);
   if (!why.empty()) {
     RemoveIfThere(s.platform.files, destination);
     FallBackToPackage(s, why);
-    return DeltaDownload::None;
+    return DeltaUse::NotUsed;
   }
   s.run.delta = *delta;
-  return DeltaDownload::Ready;
+  return DeltaUse::Used;
 }
 
 }  // namespace tyx

@@ -25,12 +25,7 @@ bool DownloadUpdate(Session& s) {
   GetHttpInfo(s, s.form.mHost, remote, size, lastModified);
   s.Pump();
 
-  const std::string destination = s.run.gWorkPath + "\\" + kPackage;
-  s.window.SetCaption(Label::Status, "Stažení souboru");
-  s.log.WriteLog(std::string("Stažení souboru ") + kPackage + " do " + destination);
-  const std::string address = s.form.mHost + remote;
-  uint8_t code = s.run.gProxy ? GetFileViaProxy(s, destination, address, 8, size)
-                              : GetFile(s, destination, address, 8, size);
+  const uint8_t code = DownloadFromHost(s, kPackage, s.run.gWorkPath + "\\" + kPackage, size);
   if (code == kDownloadStopped) {
     RemovePartialPackage(s);
     return false;
@@ -50,6 +45,13 @@ bool DownloadUpdate(Session& s) {
   }
   s.ShowStatus("Stažení souborů dokončeno");
   return true;
+}
+
+uint8_t DownloadFromHost(Session& s, const std::string& name, const std::string& destination, int32_t size) {
+  s.window.SetCaption(Label::Status, "Stažení souboru");
+  s.log.WriteLog("Stažení souboru " + name + " do " + destination);
+  const std::string address = s.form.mHost + s.form.mPath + name;
+  return s.run.gProxy ? GetFileViaProxy(s, destination, address, 8, size) : GetFile(s, destination, address, 8, size);
 }
 
 }  // namespace tyx

@@ -53,8 +53,8 @@ void LocalUpdate(Session& s) {
 
 void WebUpdate(Session& s) {
   if (ReadDescriptor(s)) {
-    const DeltaUpdate delta = UpdateFromDelta(s);
-    if (delta == DeltaUpdate::Stopped || (delta == DeltaUpdate::NotUsed && !PackageUpdate(s))) return;
+    const DeltaUse delta = UpdateFromDelta(s);
+    if (delta == DeltaUse::Stopped || (delta == DeltaUse::NotUsed && !PackageUpdate(s))) return;
   }
   s.window.EnableTimer(Timer::End, true);
 }
@@ -69,18 +69,18 @@ bool PackageUpdate(Session& s) {
 }
 
 // A delta is never shared: the data folder's update.cab must be whole.
-DeltaUpdate UpdateFromDelta(Session& s) {
-  const DeltaDownload download = DownloadDelta(s);
-  if (download != DeltaDownload::Ready) return download == DeltaDownload::Stopped ? DeltaUpdate::Stopped
-                                                                                  : DeltaUpdate::NotUsed;
-  if (!(CheckPackageList(s) && CheckRelease(s) && ExtractUpdate(s) == 0)) return DeltaUpdate::Done;
-  if (!TakeUnchangedFiles(s)) return DeltaUpdate::NotUsed;
-  if (CheckSignature(s) && VerifyUpdate(s)) InstallUpdate(s);
-  return DeltaUpdate::Done;
+DeltaUse UpdateFromDelta(Session& s) {
+  if (const DeltaUse download = DownloadDelta(s); download != DeltaUse::Used) return download;
+  if (!UnpackPackage(s)) return DeltaUse::Used;
+  if (!TakeUnchangedFiles(s)) return DeltaUse::NotUsed;
+  if (CheckUnpacked(s)) InstallUpdate(s);
+  return DeltaUse::Used;
 }
 
-bool UnpackAndCheck(Session& s) {
-  return CheckPackageList(s) && CheckRelease(s) && ExtractUpdate(s) == 0 && CheckSignature(s) && VerifyUpdate(s);
-}
+bool UnpackAndCheck(Session& s) { return UnpackPackage(s) && CheckUnpacked(s); }
+
+bool UnpackPackage(Session& s) { return CheckPackageList(s) && CheckRelease(s) && ExtractUpdate(s) == 0; }
+
+bool CheckUnpacked(Session& s) { return CheckSignature(s) && VerifyUpdate(s); }
 
 }  // namespace tyx

@@ -1,4 +1,5 @@
 #pragma once
+#include "delta/DeltaDownload.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
 #include "session/Session.h"
@@ -18,10 +19,9 @@ void LocalUpdate(Session& session);
 // whole package.
 void WebUpdate(Session& session);
 // The delta from the installed release, when the host lists one, in place of
-// the package: Done when it took the run to its end (installed or refused),
+// the package: Used when it took the run to its end (installed or refused),
 // NotUsed when the package must follow, Stopped when the user closed the window.
-enum class DeltaUpdate { Done, NotUsed, Stopped };
-DeltaUpdate UpdateFromDelta(Session& session);
+DeltaUse UpdateFromDelta(Session& session);
 // The whole package: downloaded, checked, shared, installed. False when the
 // download failed: the window stays open with the message.
 bool PackageUpdate(Session& session);
@@ -29,5 +29,9 @@ bool PackageUpdate(Session& session);
 // installation needs proven: the maker's signature, this product's release,
 // its edition build.
 bool UnpackAndCheck(Session& session);
+// Its two halves: the signed list and the release checked, the package
+// unpacked; then the staging folder held to the list, and the edition build.
+bool UnpackPackage(Session& session);
+bool CheckUnpacked(Session& session);
 
 }  // namespace tyx
